@@ -1,0 +1,59 @@
+#include "platform/BitmapData.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include "platform/Renderer.h"
+#include "platform/Runtime.h"
+
+namespace scene {
+
+struct BitmapData::Impl {
+    detail::SurfacePtr surface;
+    detail::Texture texture;
+};
+
+BitmapData::BitmapData(int width, int height, bool transparent, std::uint32_t fillColor) : impl_(new Impl) {
+    impl_->surface = detail::makeSurface(width, height);
+    if (impl_->surface) {
+        const std::uint32_t c = transparent ? fillColor : (fillColor | 0xFF000000u);
+        SDL_FillRect(impl_->surface.get(), nullptr, c);
+    }
+}
+
+BitmapData::BitmapData(SDL_Surface* adopted) : impl_(new Impl) { impl_->surface.reset(adopted); }
+
+BitmapData::~BitmapData() = default;
+
+std::shared_ptr<BitmapData> BitmapData::fromBytes(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return nullptr;
+    detail::ensureImageLibrary();
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!rw) return nullptr;
+    SDL_Surface* decoded = IMG_Load_RW(rw, 1);
+    if (!decoded) return nullptr;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(decoded);
+    if (!argb) return nullptr;
+    SDL_SetSurfaceBlendMode(argb, SDL_BLENDMODE_BLEND);
+    return std::shared_ptr<BitmapData>(new BitmapData(argb));
+}
+
+int BitmapData::width() const { return impl_->surface ? impl_->surface->w : 0; }
+int BitmapData::height() const { return impl_->surface ? impl_->surface->h : 0; }
+
+std::uint32_t BitmapData::getPixel32(int x, int y) const {
+    SDL_Surface* s = impl_->surface.get();
+    if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return 0;
+    const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch);
+    return row[x];
+}
+
+SDL_Surface* BitmapData::surface() const { return impl_->surface.get(); }
+
+const detail::Texture& BitmapData::texture() const {
+    if (!impl_->texture.valid() && impl_->surface) impl_->texture.upload(impl_->surface.get());
+    return impl_->texture;
+}
+
+}  // namespace scene

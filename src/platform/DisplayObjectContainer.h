@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/DisplayObject.h"
+
+namespace scene {
+
+// A display object that owns an ordered list of children; index 0 is drawn first.
+class DisplayObjectContainer : public DisplayObject {
+public:
+    ~DisplayObjectContainer() override;
+
+    // Adding a child that already has a parent first removes it from there.
+    DisplayObjectPtr addChild(const DisplayObjectPtr& child);
+    DisplayObjectPtr addChildAt(const DisplayObjectPtr& child, int index);
+    // Both return the removed child (null when it was not a child).
+    DisplayObjectPtr removeChild(const DisplayObjectPtr& child);
+    DisplayObjectPtr removeChild(DisplayObject* child);
+    DisplayObjectPtr removeChildAt(int index);
+    DisplayObjectPtr getChildAt(int index) const;
+    int getChildIndex(const DisplayObject* child) const;
+    int numChildren() const { return static_cast<int>(children_.size()); }
+    // True for the container itself and everything below it.
+    bool contains(const DisplayObject* object) const;
+
+    Rect localBounds() const override;
+    DisplayObject* hitTarget(double localX, double localY) override;
+    void render(detail::Renderer& renderer, const Transform& parentTransform) override;
+
+protected:
+    // Drawn beneath the children (a sprite's graphics).
+    virtual void renderOwnContent(detail::Renderer&, const Transform&) {}
+    virtual Rect ownContentBounds() const { return {}; }
+
+private:
+    std::vector<DisplayObjectPtr> children_;
+};
+
+}  // namespace scene

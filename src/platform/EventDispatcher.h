@@ -1,0 +1,103 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "platform/Event.h"
+
+namespace scene {
+
+// Something that events can be sent to. A listener is an object and one of its
+// member functions; the same pair removes it again. Safe to change during
+// dispatch: a listener removed during a dispatch is not called afterwards, one
+// added is called from the next dispatch on.
+class EventDispatcher : public std::enable_shared_from_this<EventDispatcher> {
+public:
+    EventDispatcher() = default;
+    EventDispatcher(const EventDispatcher&) = delete;
+    EventDispatcher& operator=(const EventDispatcher&) = delete;
+    virtual ~EventDispatcher();
+
+    template <class T, class E>
+    void addEventListener(const std::string& type, T* object, void (T::*method)(E&)) {
+        addListener(type, makeListener(object, method));
+    }
+
+    template <class T, class E>
+    void removeEventListener(const std::string& type, T* object, void (T::*method)(E&)) {
+        removeListener(type, makeListener(object, method));
+    }
+
+    bool hasEventListener(const std::string& type) const;
+
+    // Sends the event to this object's listeners (and, for display objects that
+    // bubble, up the tree). Returns false when a handler stopped propagation.
+    virtual bool dispatchEvent(Event& event);
+
+    // Calls this object's listeners for the event as its current target.
+    void notifyListeners(Event& event);
+
+    // Number of enterFrame listeners registered process-wide; for tests.
+    static std::size_t frameListenerCount();
+    // Sends "enterFrame" to every object listening for it, in the order the
+    // listeners were added, whether or not the objects are on a stage.
+    static void broadcastEnterFrame();
+
+private:
+    using MethodBytes = std::array<unsigned char, 2 * sizeof(void*)>;
+    using Thunk = void (*)(void* object, const MethodBytes& method, Event& event);
+
+    struct Handler {
+        void* object = nullptr;
+        Thunk thunk = nullptr;
+        MethodBytes method{};
+        bool sameAs(const Handler& o) const {
+            return object == o.object && thunk == o.thunk && method == o.method;
+        }
+    };
+
+    struct Listener {
+        std::string type;
+        Handler handler;
+        std::uint64_t serial = 0;
+        bool removed = false;
+    };
+
+    template <class T, class E>
+    static void invoke(void* object, const MethodBytes& bytes, Event& event) {
+        void (T::*method)(E&);
+        std::memcpy(&method, bytes.data(), sizeof method);
+        if constexpr (std::is_same_v<E, Event>) {
+            (static_cast<T*>(object)->*method)(event);
+        } else if (auto* typed = dynamic_cast<E*>(&event)) {
+            (static_cast<T*>(object)->*method)(*typed);
+        }
+    }
+
+    template <class T, class E>
+    static Handler makeListener(T* object, void (T::*method)(E&)) {
+        static_assert(sizeof method <= sizeof(MethodBytes), "member function pointer too large");
+        static_assert(std::is_base_of_v<Event, E>, "listeners take an Event or a subclass");
+        Handler h;
+        h.object = static_cast<void*>(object);
+        h.thunk = &invoke<T, E>;
+        std::memcpy(h.method.data(), &method, sizeof method);
+        return h;
+    }
+
+    void addListener(const std::string& type, const Handler& handler);
+    void removeListener(const std::string& type, const Handler& handler);
+    bool callSerial(std::uint64_t serial, Event& event);
+    void compact();
+
+    std::vector<Listener> listeners_;
+    int dispatching_ = 0;
+    bool needsCompact_ = false;
+};
+
+}  // namespace scene

@@ -1,0 +1,86 @@
+#include "platform/Fonts.h"
+
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "platform/Runtime.h"
+
+namespace scene::detail {
+
+namespace {
+
+struct FontCache {
+    std::map<std::string, std::string> paths;
+    std::map<std::string, TTF_Font*> faces;
+
+    ~FontCache() {
+        for (auto& [key, f] : faces) {
+            if (f) TTF_CloseFont(f);
+        }
+    }
+};
+
+FontCache& cache() {
+    static FontCache c;
+    return c;
+}
+
+std::string match(const std::string& family, bool bold, bool exactFamily) {
+    std::string path;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+    if (found) {
+        FcChar8* file = nullptr;
+        FcChar8* gotFamily = nullptr;
+        // FcFontMatch always answers; a substitute for an unknown family is only
+        // accepted when we did not insist on the family.
+        const bool hasFile = FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch;
+        FcPatternGetString(found, FC_FAMILY, 0, &gotFamily);
+        const std::string got = gotFamily ? reinterpret_cast<const char*>(gotFamily) : "";
+        const bool metricAlias = family == "Arial" && got.rfind("Liberation Sans", 0) == 0;
+        if (hasFile && (!exactFamily || got == family || metricAlias)) path = reinterpret_cast<const char*>(file);
+        FcPatternDestroy(found);
+    }
+    FcPatternDestroy(pattern);
+    return path;
+}
+
+}  // namespace
+
+std::string fontPath(const std::string& family, bool bold) {
+    const std::string key = family + (bold ? ":bold" : ":regular");
+    auto& c = cache();
+    auto it = c.paths.find(key);
+    if (it != c.paths.end()) return it->second;
+    std::string path = match(family, bold, true);
+    if (path.empty()) path = match("Liberation Sans", bold, true);
+    if (path.empty()) path = match("sans-serif", bold, false);
+    c.paths.emplace(key, path);
+    return path;
+}
+
+TTF_Font* font(const std::string& family, bool bold, int pixelSize) {
+    ensureFontLibrary();
+    if (pixelSize < 1) pixelSize = 1;
+    const std::string key = family + (bold ? ":b:" : ":r:") + std::to_string(pixelSize);
+    auto& c = cache();
+    auto it = c.faces.find(key);
+    if (it != c.faces.end()) return it->second;
+    const std::string path = fontPath(family, bold);
+    TTF_Font* f = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), pixelSize);
+    if (!f) std::fprintf(stderr, "Warning : no font for %s (%s)\n", family.c_str(), TTF_GetError());
+    c.faces.emplace(key, f);
+    return f;
+}
+
+}  // namespace scene::detail

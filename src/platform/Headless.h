@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace scene {
+
+class Stage;
+
+// The stage and frame loop without a window: a software renderer draws into
+// an off-screen picture, frames advance when asked, input is injected.
+class Headless {
+public:
+    explicit Headless(int width = 800, int height = 480);
+    ~Headless();
+    Headless(const Headless&) = delete;
+    Headless& operator=(const Headless&) = delete;
+
+    Stage& stage();
+    std::shared_ptr<Stage> stagePtr();
+
+    // Runs whole frames: network, "enterFrame", drawing.
+    void step(int frames = 1);
+    // Draws the current state without advancing.
+    void render();
+
+    void mouseMove(double x, double y);
+    void mouseDown(double x, double y);
+    void mouseUp(double x, double y);
+    // Moves there, presses and releases.
+    void click(double x, double y);
+    void keyDown(int keyCode, unsigned charCode = 0);
+    void type(const std::string& utf8);
+
+    // 0xRRGGBB of a pixel of the last drawn frame.
+    std::uint32_t pixel(int x, int y) const;
+    bool savePNG(const std::string& path) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace scene

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/EventDispatcher.h"
+
+namespace scene {
+
+struct URLRequest {
+    std::string url;
+    std::string method = "GET";
+    std::string data;
+    std::string contentType = "application/x-www-form-urlencoded";
+
+    URLRequest() = default;
+    explicit URLRequest(std::string url) : url(std::move(url)) {}
+};
+
+// Loads one address over HTTP. Completion arrives between frames as
+// "complete" (any HTTP answer; data holds the body) or "ioError" (no answer:
+// refused, unreachable, timed out). Create with make_shared: a loader keeps
+// itself alive while its request is in flight.
+class URLLoader : public EventDispatcher {
+public:
+    URLLoader();
+    ~URLLoader() override;
+
+    void load(const URLRequest& request);
+    // Abandons the request in flight; no event follows.
+    void close();
+
+    std::string data;
+    int status = 0;
+    bool busy() const { return handle_ != nullptr; }
+
+    // Time limits for new requests, in milliseconds.
+    static void setTimeouts(long connectMs, long totalMs);
+
+private:
+    friend void pollNetwork();
+    void finish(bool ok, long httpStatus);
+
+    void* handle_ = nullptr;  // CURL*
+    std::string body_;
+    std::string buffer_;
+    std::shared_ptr<URLLoader> self_;
+};
+
+// Moves finished transfers to their loaders' events. The frame loop calls it once a frame.
+void pollNetwork();
+// Number of requests in flight.
+int pendingRequests();
+
+}  // namespace scene

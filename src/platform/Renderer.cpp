@@ -1,0 +1,104 @@
+#include "platform/Renderer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace scene::detail {
+
+namespace {
+Renderer* currentRenderer = nullptr;
+std::uint64_t currentGeneration = 0;
+std::uint64_t nextGeneration = 1;
+int rasterisations = 0;
+}  // namespace
+
+void SurfaceDeleter::operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+
+SurfacePtr makeSurface(int width, int height) {
+    SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, std::max(1, width), std::max(1, height), 32, SDL_PIXELFORMAT_ARGB8888));
+    if (s) {
+        SDL_FillRect(s.get(), nullptr, 0);
+        SDL_SetSurfaceBlendMode(s.get(), SDL_BLENDMODE_BLEND);
+    }
+    return s;
+}
+
+Texture::~Texture() { reset(); }
+
+bool Texture::valid() const { return texture_ && generation_ == currentGeneration && currentRenderer; }
+
+void Texture::reset() {
+    if (texture_ && generation_ == currentGeneration && currentRenderer) SDL_DestroyTexture(texture_);
+    texture_ = nullptr;
+    generation_ = 0;
+    width_ = height_ = 0;
+}
+
+bool Texture::upload(SDL_Surface* surface) {
+    reset();
+    if (!currentRenderer || !surface) return false;
+    texture_ = SDL_CreateTextureFromSurface(currentRenderer->sdl(), surface);
+    if (!texture_) return false;
+    generation_ = currentGeneration;
+    width_ = surface->w;
+    height_ = surface->h;
+    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeLinear);
+    return true;
+}
+
+Renderer::Renderer(SDL_Renderer* renderer) : renderer_(renderer) {
+    currentRenderer = this;
+    currentGeneration = nextGeneration++;
+}
+
+Renderer::~Renderer() {
+    if (currentRenderer == this) {
+        currentRenderer = nullptr;
+        // Textures of this renderer die with it; handles now see a stale generation.
+        currentGeneration = 0;
+    }
+}
+
+Renderer* Renderer::current() { return currentRenderer; }
+std::uint64_t Renderer::generation() { return currentGeneration; }
+
+void Renderer::clear(std::uint32_t rgb) {
+    SDL_SetRenderDrawColor(renderer_, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255);
+    SDL_RenderClear(renderer_);
+}
+
+void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, const Rect* source, std::uint32_t tint) {
+    SDL_Texture* t = tex.get();
+    if (!t || alpha <= 0) return;
+    const int a = static_cast<int>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255.0));
+    if (a == 0) return;
+    SDL_SetTextureAlphaMod(t, static_cast<Uint8>(a));
+    SDL_SetTextureColorMod(t, (tint >> 16) & 0xFF, (tint >> 8) & 0xFF, tint & 0xFF);
+    SDL_FRect d{static_cast<float>(dest.x * viewSx_), static_cast<float>(dest.y * viewSy_),
+                static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
+    if (source) {
+        SDL_Rect s{static_cast<int>(source->x), static_cast<int>(source->y), static_cast<int>(source->width),
+                   static_cast<int>(source->height)};
+        SDL_RenderCopyF(renderer_, t, &s, &d);
+    } else {
+        SDL_RenderCopyF(renderer_, t, nullptr, &d);
+    }
+}
+
+void Renderer::fillRect(const Rect& dest, std::uint32_t rgb, double alpha) {
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(renderer_, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF,
+                           static_cast<Uint8>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255.0)));
+    SDL_FRect d{static_cast<float>(dest.x * viewSx_), static_cast<float>(dest.y * viewSy_),
+                static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
+    SDL_RenderFillRectF(renderer_, &d);
+}
+
+int Renderer::rasterCount() { return rasterisations; }
+void Renderer::countRaster() { ++rasterisations; }
+void Renderer::resetRasterCount() { rasterisations = 0; }
+
+}  // namespace scene::detail

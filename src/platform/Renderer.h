@@ -1,0 +1,85 @@
+#pragma once
+
+// Private to the display layer: the SDL renderer the stage draws with, and
+// textures that know which renderer made them.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Geometry.h"
+
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Surface;
+
+namespace scene::detail {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const;
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// A 32-bit ARGB surface with straight (not premultiplied) alpha, cleared to transparent.
+SurfacePtr makeSurface(int width, int height);
+
+// A texture created from a surface by the current renderer. It is released
+// with that renderer: once the renderer is gone the handle only forgets it.
+class Texture {
+public:
+    Texture() = default;
+    ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    bool valid() const;
+    void reset();
+    bool upload(SDL_Surface* surface);
+    SDL_Texture* get() const { return valid() ? texture_ : nullptr; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    SDL_Texture* texture_ = nullptr;
+    std::uint64_t generation_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// Draws into one SDL renderer. Only one exists at a time; the stage's owner
+// (window or headless runner) creates it.
+class Renderer {
+public:
+    explicit Renderer(SDL_Renderer* renderer);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    static Renderer* current();
+    static std::uint64_t generation();
+
+    SDL_Renderer* sdl() const { return renderer_; }
+
+    // Extra scale applied to everything (the window's stretch of the stage).
+    void setViewScale(double sx, double sy) {
+        viewSx_ = sx;
+        viewSy_ = sy;
+    }
+
+    void clear(std::uint32_t rgb);
+    // Draws the texture (or a part of it) into a rectangle in stage coordinates.
+    void drawTexture(const Texture& tex, const Rect& dest, double alpha, const Rect* source = nullptr,
+                     std::uint32_t tint = 0xFFFFFF);
+    void fillRect(const Rect& dest, std::uint32_t rgb, double alpha);
+
+    // Number of text or shape rasterisations since the counter was last reset.
+    static int rasterCount();
+    static void countRaster();
+    static void resetRasterCount();
+
+private:
+    SDL_Renderer* renderer_;
+    double viewSx_ = 1;
+    double viewSy_ = 1;
+};
+
+}  // namespace scene::detail

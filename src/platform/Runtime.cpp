@@ -1,0 +1,176 @@
+#include "platform/Runtime.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_mixer.h>
+#include <SDL_ttf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace scene {
+
+namespace {
+
+std::function<void(const std::string&)>& opener() {
+    static std::function<void(const std::string&)> f;
+    return f;
+}
+
+void spawnBrowser(const std::string& url) {
+    // Double fork: the browser helper is detached and never becomes our zombie.
+    const pid_t child = fork();
+    if (child < 0) return;
+    if (child == 0) {
+        setsid();
+        if (fork() == 0) {
+            const int devnull = open("/dev/null", O_RDWR);
+            if (devnull >= 0) {
+                dup2(devnull, 0);
+                dup2(devnull, 1);
+                dup2(devnull, 2);
+            }
+            execlp("xdg-open", "xdg-open", url.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+}  // namespace
+
+void navigateToURL(const std::string& url) {
+    if (opener()) {
+        opener()(url);
+        return;
+    }
+    // Only web addresses go to the browser helper.
+    if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) return;
+    spawnBrowser(url);
+}
+
+void setURLOpener(std::function<void(const std::string&)> f) { opener() = std::move(f); }
+
+namespace files {
+
+std::optional<std::vector<std::uint8_t>> read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+bool exists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+}  // namespace files
+
+namespace detail {
+
+void ensureFontLibrary() {
+    static const bool ready = [] {
+        if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+            std::fprintf(stderr, "Error : cannot start the font renderer: %s\n", TTF_GetError());
+            return false;
+        }
+        return true;
+    }();
+    (void)ready;
+}
+
+void ensureImageLibrary() {
+    static const bool ready = [] {
+        IMG_Init(IMG_INIT_PNG);
+        return true;
+    }();
+    (void)ready;
+}
+
+}  // namespace detail
+
+namespace {
+
+enum class Audio { Unknown, Open, Failed };
+Audio audioState = Audio::Unknown;
+
+bool openAudio() {
+    if (audioState != Audio::Unknown) return audioState == Audio::Open;
+    audioState = Audio::Failed;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+        Mix_Init(MIX_INIT_MP3);
+        if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+            audioState = Audio::Open;
+            return true;
+        }
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    // No sound card: the dummy driver keeps the game going in silence.
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+        audioState = Audio::Open;
+    }
+    return audioState == Audio::Open;
+}
+
+struct Registry {
+    std::map<std::string, std::string> paths;
+    std::map<std::string, std::shared_ptr<Sound>> sounds;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+}  // namespace
+
+Sound::Sound(std::string path) : path_(std::move(path)) {}
+
+Sound::~Sound() {
+    if (chunk_) Mix_FreeChunk(static_cast<Mix_Chunk*>(chunk_));
+}
+
+void Sound::play() {
+    if (!openAudio()) return;
+    if (!tried_) {
+        tried_ = true;
+        chunk_ = Mix_LoadWAV(path_.c_str());
+    }
+    if (chunk_) Mix_PlayChannel(-1, static_cast<Mix_Chunk*>(chunk_), 0);
+}
+
+void SoundRegistry::registerSound(const std::string& id, const std::string& path) { registry().paths[id] = path; }
+
+std::shared_ptr<Sound> SoundRegistry::get(const std::string& id) {
+    auto& r = registry();
+    auto it = r.sounds.find(id);
+    if (it != r.sounds.end()) return it->second;
+    auto p = r.paths.find(id);
+    if (p == r.paths.end()) return nullptr;
+    auto sound = std::shared_ptr<Sound>(new Sound(p->second));
+    r.sounds.emplace(id, sound);
+    return sound;
+}
+
+void SoundRegistry::clear() {
+    auto& r = registry();
+    r.sounds.clear();
+    r.paths.clear();
+}
+
+bool SoundRegistry::audioOpen() { return audioState == Audio::Open; }
+
+}  // namespace scene

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scene {
+
+// Opens an address in the system browser without blocking the frame.
+void navigateToURL(const std::string& url);
+// Replaces the browser for tests (null restores it).
+void setURLOpener(std::function<void(const std::string&)> opener);
+
+// Files relative to the working directory.
+namespace files {
+std::optional<std::vector<std::uint8_t>> read(const std::string& path);
+bool exists(const std::string& path);
+bool remove(const std::string& path);
+}  // namespace files
+
+// A short sound loaded from a file beside the program.
+class Sound {
+public:
+    ~Sound();
+    Sound(const Sound&) = delete;
+    Sound& operator=(const Sound&) = delete;
+    // Plays once on a free channel; silent when no audio device could be opened.
+    void play();
+    const std::string& path() const { return path_; }
+
+private:
+    friend class SoundRegistry;
+    explicit Sound(std::string path);
+    std::string path_;
+    void* chunk_ = nullptr;  // Mix_Chunk*
+    bool tried_ = false;
+};
+
+// The registry of sound files beside the program, by id ("ordine.mp3").
+class SoundRegistry {
+public:
+    static void registerSound(const std::string& id, const std::string& path);
+    // Null for an id that was never registered.
+    static std::shared_ptr<Sound> get(const std::string& id);
+    static void clear();
+    // Whether an audio device (real or the silent fallback) is open.
+    static bool audioOpen();
+};
+
+namespace detail {
+void ensureFontLibrary();
+void ensureImageLibrary();
+}  // namespace detail
+
+}  // namespace scene

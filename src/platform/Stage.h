@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/DisplayObjectContainer.h"
+#include "platform/TextField.h"
+
+namespace scene {
+
+namespace StageScaleMode {
+inline constexpr const char* EXACT_FIT = "exactFit";
+inline constexpr const char* NO_SCALE = "noScale";
+inline constexpr const char* SHOW_ALL = "showAll";
+}  // namespace StageScaleMode
+
+namespace StageAlign {
+inline constexpr const char* TOP_LEFT = "TL";
+}  // namespace StageAlign
+
+// The root of the display list: a fixed logical size, the keyboard focus, and
+// the routing of pointer and keyboard input to the objects under them.
+class Stage : public DisplayObjectContainer {
+public:
+    Stage(int stageWidth = 800, int stageHeight = 480);
+    ~Stage() override;
+
+    // The stage the running game draws on (the window's or the headless runner's).
+    static Stage* current();
+
+    int stageWidth() const { return stageWidth_; }
+    int stageHeight() const { return stageHeight_; }
+    const std::string& scaleMode() const { return scaleMode_; }
+    void setScaleMode(const std::string& m) { scaleMode_ = m; }
+    const std::string& align() const { return align_; }
+    void setAlign(const std::string& a) { align_ = a; }
+    std::uint32_t color() const { return color_; }
+    void setColor(std::uint32_t c) { color_ = c & 0xFFFFFF; }
+
+    // The object that receives "keyDown" and, for an input field, typed text.
+    std::shared_ptr<TextField> focus() const { return focus_.lock(); }
+    void setFocus(const std::shared_ptr<TextField>& field);
+
+    // Window size the content is stretched to; maps window points back to the stage.
+    void setWindowSize(int width, int height);
+    Point windowToStage(double wx, double wy) const;
+    double viewScaleX() const;
+    double viewScaleY() const;
+
+    // Input, in stage coordinates.
+    void mouseMove(double x, double y);
+    void mouseDown(double x, double y);
+    void mouseUp(double x, double y);
+    void keyDown(int keyCode, unsigned charCode = 0);
+    void textInput(const std::string& utf8);
+
+    // One frame of logic: network completions, "enterFrame", pointer re-check.
+    void advanceFrame();
+    std::uint64_t frameCount() const { return frames_; }
+
+    double mouseX() const { return mouseX_; }
+    double mouseY() const { return mouseY_; }
+
+    // The interactive object under a stage point (the stage itself when nothing else).
+    DisplayObject* objectUnder(double x, double y);
+
+    // Draws the whole tree, stretched by the given output scale.
+    void renderFrame(detail::Renderer& renderer, double outputScaleX, double outputScaleY);
+
+private:
+    void updateOver(bool sendMove);
+
+    int stageWidth_;
+    int stageHeight_;
+    int windowWidth_;
+    int windowHeight_;
+    std::string scaleMode_ = StageScaleMode::EXACT_FIT;
+    std::string align_ = StageAlign::TOP_LEFT;
+    std::uint32_t color_ = 0;
+    std::weak_ptr<TextField> focus_;
+    std::weak_ptr<EventDispatcher> over_;
+    DisplayObject* overRaw_ = nullptr;
+    double mouseX_ = -1;
+    double mouseY_ = -1;
+    bool pointerKnown_ = false;
+    std::uint64_t frames_ = 0;
+    Stage* previous_ = nullptr;
+};
+
+using StagePtr = std::shared_ptr<Stage>;
+
+}  // namespace scene
