@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "platform/Fonts.h"
+#include "platform/Headless.h"
+#include "platform/Renderer.h"
+#include "ui/display.h"
+
+using namespace scene;
+
+namespace {
+
+std::shared_ptr<TextField> field(double size, const std::string& text) {
+    auto t = std::make_shared<TextField>();
+    t->setDefaultTextFormat(TextFormat("Arial", size, 0x000000));
+    t->setText(text);
+    return t;
+}
+
+}  // namespace
+
+TEST(Text, ArialResolvesToAnInstalledFace) {
+    const std::string regular = detail::fontPath("Arial", false);
+    const std::string bold = detail::fontPath("Arial", true);
+    EXPECT_NE(regular.find("LiberationSans"), std::string::npos) << regular;
+    EXPECT_NE(bold.find("Bold"), std::string::npos) << bold;
+}
+
+TEST(Text, AutoSizeLeftAndCenterFitTheBoxToTheText) {
+    auto t = field(20, "Sushi");
+    t->setX(100);
+    t->setWidth(300);
+    EXPECT_DOUBLE_EQ(t->width(), 300);  // no auto-size: the box stays
+    const double w = t->textWidth();
+    EXPECT_GT(w, 40);
+    EXPECT_LT(w, 70);
+    EXPECT_GT(t->textHeight(), 20);
+    EXPECT_LT(t->textHeight(), 28);
+
+    t->setAutoSize(TextFieldAutoSize::LEFT);
+    EXPECT_DOUBLE_EQ(t->x(), 100);
+    EXPECT_NEAR(t->width(), w + 4, 1.0);
+    EXPECT_NEAR(t->height(), t->textHeight() + 4, 1.0);
+
+    auto c = field(20, "Sushi");
+    c->setX(100);
+    c->setWidth(300);
+    c->setAutoSize(TextFieldAutoSize::CENTER);
+    EXPECT_NEAR(c->x() + c->width() / 2, 250, 1.0);  // the centre stays put
+
+    const double before = t->textWidth();
+    t->setText("Sushi bar");
+    EXPECT_GT(t->textWidth(), before);
+    EXPECT_NEAR(t->width(), t->textWidth() + 4, 1.0);
+}
+
+TEST(Text, LineBreaksAndWordWrap) {
+    auto t = field(16, "one\ntwo\nthree");
+    EXPECT_EQ(t->numLines(), 3);
+    const double single = field(16, "one")->textHeight();
+    EXPECT_NEAR(t->textHeight(), 3 * single, 1.0);
+
+    auto wrap = field(16, "the quick brown fox jumps over the lazy dog again and again");
+    wrap->setWidth(120);
+    EXPECT_EQ(wrap->numLines(), 1);
+    wrap->setWordWrap(true);
+    EXPECT_GT(wrap->numLines(), 3);
+    EXPECT_LE(wrap->textWidth(), 116);
+
+    // A word longer than the box is broken rather than cut off.
+    auto longWord = field(16, "Supercalifragilisticexpialidocious");
+    longWord->setWidth(60);
+    longWord->setWordWrap(true);
+    EXPECT_GT(longWord->numLines(), 2);
+    EXPECT_LE(longWord->textWidth(), 56);
+
+    // CR LF and lone CR count as one break each.
+    EXPECT_EQ(field(16, "a\r\nb\rc")->numLines(), 3);
+}
+
+TEST(Text, HtmlSubsetFormatsAndShowsTheRestAsText) {
+    auto t = field(16, "");
+    t->setHtmlText("<b>Bold</b> and <font color=\"#ff0000\">red</font><br>next &lt;tag&gt;");
+    EXPECT_EQ(t->text(), "Bold and red\nnext <tag>");
+    EXPECT_EQ(t->numLines(), 2);
+    t->setHtmlText("<script>alert(1)</script>");
+    EXPECT_EQ(t->text(), "<script>alert(1)</script>");
+    t->setHtmlText("broken <b unterminated");
+    EXPECT_EQ(t->text(), "broken <b unterminated");
+}
+
+TEST(Text, InputFieldEditingMaskingAndLimits) {
+    Headless h;
+    auto t = field(16, "");
+    t->setType(TextFieldType::INPUT);
+    t->setWidth(200);
+    t->setHeight(24);
+    h.stage().addChild(t);
+    h.stage().setFocus(t);
+    h.type("sakè");
+    EXPECT_EQ(t->text(), "sakè");
+    h.keyDown(Keyboard::LEFT);
+    h.keyDown(Keyboard::BACKSPACE);
+    EXPECT_EQ(t->text(), "saè");
+    h.keyDown(Keyboard::HOME);
+    h.keyDown(Keyboard::DELETE);
+    EXPECT_EQ(t->text(), "aè");
+    h.keyDown(Keyboard::END);
+    h.type("!\x01\n");
+    EXPECT_EQ(t->text(), "aè!");  // control characters and line breaks are not typed in one line
+
+    t->setMaxChars(4);
+    h.type("xyz");
+    EXPECT_EQ(t->text(), "aè!x");
+
+    auto masked = field(16, "secret");
+    auto plain = field(16, "******");
+    masked->setDisplayAsPassword(true);
+    EXPECT_EQ(masked->text(), "secret");
+    EXPECT_DOUBLE_EQ(masked->textWidth(), plain->textWidth());
+
+    // Typing reaches only a focused input field.
+    auto label = field(16, "fixed");
+    h.stage().addChild(label);
+    h.stage().setFocus(label);
+    h.type("zz");
+    EXPECT_EQ(label->text(), "fixed");
+}
+
+TEST(Text, GlowIsRasterisedOnceAndAgainOnlyAfterAChange) {
+    Headless h;
+    auto t = field(24, "Pelmora");
+    t->setAutoSize(TextFieldAutoSize::LEFT);
+    t->setFilters({GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3)});
+    h.stage().addChild(t);
+    detail::Renderer::resetRasterCount();
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 2);  // the text and its glow
+    detail::Renderer::resetRasterCount();
+    for (int i = 0; i < 100; ++i) {
+        t->setAlpha(0.5 + (i % 2) * 0.5);  // opacity does not re-render text
+        h.step();
+    }
+    EXPECT_EQ(detail::Renderer::rasterCount(), 0);
+    t->setText("Pelmora!");
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 2);
+    detail::Renderer::resetRasterCount();
+    t->setText("Pelmora!");  // the same text is no change
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 0);
+}
