@@ -1,1 +1,17 @@
-int main() { return 0; }
+#include <cstdio>
+#include <exception>
+
+#include "app/ApplicationMain.h"
+#include "screens/Screens.h"
+
+int main() {
+    registerScreens();
+    try {
+        return ApplicationMain::main();
+    } catch (const std::exception& e) {
+        // A failure that reaches the entry point ends the game with a clear line and a failing status.
+        std::printf("Error : %s\n", e.what());
+        std::fflush(stdout);
+        return 1;
+    }
+}

@@ -1,0 +1,43 @@
+# The README's commands: make run, make test, make build.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all run test build deps test-fast test-asan contact-sheet bench clean
+
+all: build
+
+deps:
+	./scripts/install-deps
+
+build:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: deps build
+	./scripts/run-game $(BUILD_DIR)
+
+# Every test twice: the normal build, then with address, undefined-behaviour and leak checks.
+test: deps build test-fast test-asan
+
+test-fast:
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+test-asan:
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPELMORA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+	cd $(ASAN_DIR) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j$(JOBS)
+
+contact-sheet: build
+	cmake --build $(BUILD_DIR) --target contact-sheet
+
+bench: build
+	$(BUILD_DIR)/bin/pelmora-bench
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

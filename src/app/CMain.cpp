@@ -1,0 +1,114 @@
+#include "app/CMain.h"
+
+scene::Stage* CMain::stage_ = nullptr;
+std::vector<std::shared_ptr<scene::DisplayObject>> CMain::stack_;
+Value CMain::rvalue_;
+std::shared_ptr<scene::Sprite> CMain::removed_ = std::make_shared<scene::Sprite>();
+int CMain::timed_delay_ = 0;
+std::shared_ptr<scene::TextField> CMain::trace_window_;
+
+namespace {
+
+// The frame listener is a static function; a tiny object carries it.
+struct CleanupListener {
+    void onFrame(scene::Event& e) { CMain::timedRemoveFromStage(e); }
+};
+CleanupListener cleanup;
+
+}  // namespace
+
+std::map<int, CMain::Factory>& CMain::factories() {
+    static std::map<int, Factory> f;
+    return f;
+}
+
+void CMain::registerScreen(int screen, Factory factory) { factories()[screen] = std::move(factory); }
+
+void CMain::aux_stage() {
+    if (stage_) return;
+    stage_ = scene::Stage::current();
+    if (!stage_) return;
+    stage_->setScaleMode(scene::StageScaleMode::EXACT_FIT);
+    stage_->setAlign(scene::StageAlign::TOP_LEFT);
+}
+
+void CMain::Dispatch(int screen, const Value& params) {
+    aux_stage();
+    if (!stage_) return;
+    const int n = stage_->numChildren();
+    for (int i = 0; i < n; ++i) {
+        if (auto s = std::dynamic_pointer_cast<CScreen>(stage_->getChildAt(i))) s->Delete();
+    }
+    safeRemoveFromStage();
+    auto it = factories().find(screen);
+    if (it == factories().end()) return;
+    if (auto created = it->second(params)) stage_->addChild(created);
+}
+
+void CMain::safeRemoveFromStage() {
+    timed_delay_ = 1;
+    stage_->addEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+}
+
+void CMain::timedRemoveFromStage(scene::Event&) {
+    --timed_delay_;
+    if (timed_delay_ > 0) return;
+    if (!stage_) return;
+    stage_->removeEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+    while (removed_->numChildren() > 0) removed_->removeChildAt(removed_->numChildren() - 1);
+    while (stage_->numChildren() > 1) {
+        auto oldest = stage_->removeChildAt(0);
+        removed_->addChild(oldest);
+    }
+}
+
+void CMain::Call(int screen, const Value& params) {
+    aux_stage();
+    if (!stage_) return;
+    if (auto current = stage_->getChildAt(0)) stack_.push_back(current);
+    safeRemoveFromStage();
+    Dispatch(screen, params);
+}
+
+void CMain::Return(const Value& value) {
+    aux_stage();
+    if (!stage_) return;
+    safeRemoveFromStage();
+    if (!value.isNull()) rvalue_ = value;
+    // With nothing remembered there is nothing to bring back.
+    if (stack_.empty()) return;
+    auto back = stack_.back();
+    stack_.pop_back();
+    stage_->addChild(back);
+}
+
+void CMain::setFocus(const std::shared_ptr<scene::TextField>& field) {
+    if (!stage_ || !field) return;
+    stage_->setFocus(field);
+}
+
+void CMain::trace(const Value& value, const PosInfos* info) {
+    std::string level;
+    if (info && info->customParams) {
+        level = "log";
+        if (!info->customParams->empty()) {
+            const std::string first = info->customParams->front().text();
+            if (first == "warn" || first == "info" || first == "debug" || first == "error") level = first;
+        }
+    }
+    if (!trace_window_) trace_window_ = std::make_shared<scene::TextField>();
+    trace_window_->setText(trace_window_->text() + "[" + level + "]" + value.text());
+}
+
+void CMain::reset() {
+    if (stage_) {
+        stage_->removeEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+        stage_->setFocus(nullptr);
+    }
+    stage_ = nullptr;
+    stack_.clear();
+    rvalue_ = Value();
+    removed_ = std::make_shared<scene::Sprite>();
+    timed_delay_ = 0;
+    trace_window_.reset();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/CScreen.h"
+#include "app/Value.h"
+#include "ui/display.h"
+
+class CInput;
+
+// Which full-screen panel is on the stage: screen changes with deferred
+// removal, side screens with Call and Return, keyboard focus, a trace sink.
+class CMain {
+public:
+    static constexpr int SCREEN_WELCOME = 0;
+    static constexpr int SCREEN_GAME = 1;
+    static constexpr int SCREEN_LOGIN = 2;
+    static constexpr int SCREEN_REGISTER = 3;
+    static constexpr int SCREEN_INSTRUCTIONS = 4;
+    static constexpr int SCREEN_PRIVACY = 5;
+    static constexpr int SCREEN_CREDITS = 6;
+    static constexpr int SCREEN_DURATION = 7;
+    static constexpr int SCREEN_GAME_OVER = 8;
+    static constexpr int SCREEN_PX = 9;
+    static constexpr int SCREEN_YEN = 10;
+    static constexpr int SCREEN_NEW_VERSION = 11;
+
+    using Factory = std::function<std::shared_ptr<CScreen>(const Value& params)>;
+    // The screens library registers one factory per identifier at start.
+    static void registerScreen(int screen, Factory factory);
+
+    static void Dispatch(int screen, const Value& params = Value());
+    static void Call(int screen, const Value& params = Value());
+    static void Return(const Value& value = Value());
+    static const Value& getValue() { return rvalue_; }
+    static void setFocus(const std::shared_ptr<CInput>& input);
+    static void setFocus(const std::shared_ptr<scene::TextField>& field);
+    static void aux_stage();
+    static void safeRemoveFromStage();
+    static void timedRemoveFromStage(scene::Event& event);
+
+    // Call-site information of a trace: its custom parameters, when any.
+    struct PosInfos {
+        std::optional<Value::Array> customParams;
+    };
+    static void trace(const Value& value, const PosInfos* info = nullptr);
+
+    static scene::Stage* stage_;
+    static std::vector<std::shared_ptr<scene::DisplayObject>> stack_;
+    static Value rvalue_;
+    static std::shared_ptr<scene::Sprite> removed_;
+    static int timed_delay_;
+    static std::shared_ptr<scene::TextField> trace_window_;
+
+    // Back to the state at program start, screen factories kept (tests only).
+    static void reset();
+
+private:
+    static std::map<int, Factory>& factories();
+};

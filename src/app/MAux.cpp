@@ -1,0 +1,210 @@
+#include "app/MAux.h"
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+#include "app/scramble/PackageKey.h"
+#include "app/scramble/Scramble.h"
+
+#ifndef PELMORA_WEBSITE
+#define PELMORA_WEBSITE "http://127.0.0.1:8080"
+#endif
+
+namespace sc = pelmora::scramble;
+
+std::string MAux::WEBSITE = PELMORA_WEBSITE;
+const char* const MAux::FONTNAME = "Arial";
+const char* const MAux::JUSTIFY = "left";
+const char* const MAux::PACKAGE_KEY_HEX = sc::PACKAGE_KEY_HEX;
+std::optional<MAux::Bytes> MAux::PACKAGE_KEY;
+std::unique_ptr<sc::PackageReader> MAux::assets_;
+std::map<std::string, std::shared_ptr<scene::BitmapData>> MAux::bitmaps_;
+
+namespace {
+
+// splitmix64: small, fast, and the same sequence on every platform for a seed.
+struct RandomSource {
+    std::uint64_t state = 0;
+    bool seeded = false;
+    double next() {
+        if (!seeded) {
+            std::random_device rd;
+            state = (static_cast<std::uint64_t>(rd()) << 32) ^ rd();
+            seeded = true;
+        }
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+};
+
+RandomSource randomSource;
+
+sc::RandomFn gameRandom() {
+    return [] { return MAux::random(); };
+}
+
+}  // namespace
+
+double MAux::random() { return randomSource.next(); }
+
+void MAux::seed(std::uint64_t s) {
+    randomSource.state = s;
+    randomSource.seeded = true;
+}
+
+int MAux::basic_checksum(const Bytes& data) { return sc::checksum(data); }
+
+MAux::Bytes MAux::basic_encrypt(const Bytes& data, const Bytes& key) {
+    if (key.empty()) return {};
+    return sc::encrypt(data, key, sc::pickStart(key.size(), gameRandom()));
+}
+
+std::optional<MAux::Bytes> MAux::basic_decrypt(const Bytes& data, const Bytes& key) { return sc::decrypt(data, key); }
+
+MAux::Bytes MAux::fromHex(const std::string& text) { return sc::fromHex(text); }
+
+void MAux::load_assets() {
+    if (assets_) return;
+    if (!PACKAGE_KEY) PACKAGE_KEY = fromHex(PACKAGE_KEY_HEX);
+    auto file = scene::files::read("assets.dat");
+    if (!file) throw FatalError("cannot read \"assets.dat\" in the game folder (missing or unreadable)");
+    auto reader = std::make_unique<sc::PackageReader>(std::move(*file), *PACKAGE_KEY);
+    if (!reader->ok()) {
+        throw FatalError(std::string("\"assets.dat\" is damaged: ") + sc::PackageReader::describe(reader->status()));
+    }
+    assets_ = std::move(reader);
+}
+
+MAux::OffsetAndLen MAux::assets_get_offset_and_len_of(const std::string& name) {
+    load_assets();
+    OffsetAndLen r;
+    if (auto rec = assets_->find(name)) {
+        r.offset = rec->offset;
+        r.len = rec->length;
+    }
+    return r;
+}
+
+std::string MAux::getText(const std::string& name) {
+    load_assets();
+    auto bytes = assets_->read(name);
+    if (!bytes) {
+        std::fprintf(stderr, "Warning : \"%s\" is missing or damaged in assets.dat\n", name.c_str());
+        return {};
+    }
+    return sc::textOf(*bytes);
+}
+
+std::shared_ptr<scene::BitmapData> MAux::getBitmapData(const std::string& name) {
+    auto it = bitmaps_.find(name);
+    if (it != bitmaps_.end()) return it->second;
+    load_assets();
+    std::shared_ptr<scene::BitmapData> data;
+    if (auto bytes = assets_->read(name)) data = scene::BitmapData::fromBytes(*bytes);
+    if (!data) {
+        std::fprintf(stderr, "Warning : picture \"%s\" is missing or damaged in assets.dat\n", name.c_str());
+        data = std::make_shared<scene::BitmapData>(1, 1, true, 0);
+    }
+    bitmaps_.emplace(name, data);
+    return data;
+}
+
+std::shared_ptr<scene::Sound> MAux::getSound(const std::string& name) {
+    static const std::string prefix = "assets/music/";
+    std::string id = name;
+    for (std::size_t at; (at = id.find(prefix)) != std::string::npos;) id.erase(at, prefix.size());
+    return scene::SoundRegistry::get(id);
+}
+
+void MAux::randomBackground(scene::DisplayObjectContainer& container, bool overlay) {
+    const int r = static_cast<int>(std::floor(random() * 10));
+    static const char* const pictures[] = {"assets/welcome01.png", "assets/welcome02.png", "assets/welcome03.png",
+                                           "assets/welcome04.png", "assets/welcome05.png"};
+    container.addChild(std::make_shared<scene::Bitmap>(getBitmapData(pictures[std::min(r / 2, 4)])));
+    if (overlay) {
+        auto light = std::make_shared<scene::Bitmap>(getBitmapData("assets/bgs.png"));
+        light->setWidth(800);
+        light->setHeight(480);
+        container.addChild(light);
+    }
+}
+
+void MAux::lightBackground(scene::DisplayObjectContainer& container, std::optional<bool> replace) {
+    if (replace.value_or(false) && container.numChildren() > 1) container.removeChildAt(1);
+    auto light = std::make_shared<scene::Bitmap>(getBitmapData("assets/bgs.png"));
+    light->setWidth(800);
+    light->setHeight(480);
+    container.addChildAt(light, 1);
+}
+
+MAux::Bytes MAux::basic_obfuscate(const Bytes& data) {
+    Bytes view = data;
+    // The length field has 16 bits: longer data keeps only the low bits of its length.
+    if (view.size() > sc::MAX_PADDED_DATA) {
+        const std::size_t p = static_cast<std::size_t>(std::floor(random() * 128)) + 30;
+        const std::size_t q = static_cast<std::size_t>(std::floor(random() * 128)) + 10;
+        Bytes out(p + view.size() + q + 3);
+        out[0] = static_cast<std::uint8_t>(p + 3);
+        out[1] = static_cast<std::uint8_t>(view.size() & 0xFF);
+        out[2] = static_cast<std::uint8_t>((view.size() >> 8) & 0xFF);
+        for (std::size_t i = 0; i < p; ++i) out[3 + i] = static_cast<std::uint8_t>(std::floor(random() * 250));
+        for (std::size_t i = 0; i < q; ++i) out[p + 3 + view.size() + i] = static_cast<std::uint8_t>(std::floor(random() * 250));
+        std::copy(view.begin(), view.end(), out.begin() + static_cast<std::ptrdiff_t>(p + 3));
+        return out;
+    }
+    return sc::obfuscate(view, gameRandom());
+}
+
+std::optional<MAux::Bytes> MAux::basic_unobfuscate(const Bytes& data) { return sc::unobfuscate(data); }
+
+std::string MAux::decimalToBase(std::int64_t number, int base) {
+    if (base < 2) base = 2;
+    // 31 zeros for nothing to write; otherwise the digits, most significant
+    // first, padded with zeros to 32 characters.
+    if (number <= 0) return std::string(31, '0');
+    std::string digits;
+    while (number > 0) {
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(number % base) % 10));
+        number /= base;
+    }
+    if (digits.size() < 32) digits.insert(0, 32 - digits.size(), '0');
+    return digits;
+}
+
+double MAux::distance(const scene::Point& a, const scene::Point& b) {
+    return std::sqrt((a.y - b.y) * (a.y - b.y) + (a.x - b.x) * (a.x - b.x));
+}
+
+double MAux::bezier(int a, int b, int c, int d, double t) {
+    const double u = 1 - t;
+    const double q0 = u * a + t * b, q1 = u * b + t * c, q2 = u * c + t * d;
+    return u * (u * q0 + t * q2) + t * (u * q1 + t * q2);
+}
+
+Value::Array MAux::clone(const Value::Array& array) { return Value::Array(array.begin(), array.end()); }
+
+bool MAux::exists(const Value& value, const Value::Array& array) {
+    for (const auto& v : array) {
+        if (v == value) return true;
+    }
+    return false;
+}
+
+Value MAux::deepCopy(const Value& value) {
+    if (!value.isArray()) return value;
+    Value::Array out;
+    for (const auto& v : value.array()) out.push_back(deepCopy(v));
+    return Value(std::move(out));
+}
+
+void MAux::reset() {
+    WEBSITE = PELMORA_WEBSITE;
+    PACKAGE_KEY.reset();
+    assets_.reset();
+    bitmaps_.clear();
+    randomSource = RandomSource{};
+}

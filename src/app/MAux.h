@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Value.h"
+#include "app/scramble/Package.h"
+#include "ui/display.h"
+
+// Game-wide utilities: the asset package and its scrambling, the one random
+// source, byte padding, digit texts, curve helpers and the shared backgrounds.
+class MAux {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    // Raised when the package cannot be used at all; start-up reports it and stops.
+    class FatalError : public std::runtime_error {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    struct OffsetAndLen {
+        std::optional<std::int64_t> offset;
+        std::optional<std::int64_t> len;
+    };
+
+    static std::string WEBSITE;
+    static const char* const FONTNAME;
+    static const char* const JUSTIFY;
+    static constexpr int ONE_SECOND_IN_FRAMES = 60;
+    static const char* const PACKAGE_KEY_HEX;
+    static std::optional<Bytes> PACKAGE_KEY;
+
+    // Scrambling with a trailing checksum.
+    static int basic_checksum(const Bytes& data);
+    static Bytes basic_encrypt(const Bytes& data, const Bytes& key);
+    static std::optional<Bytes> basic_decrypt(const Bytes& data, const Bytes& key);
+    static Bytes fromHex(const std::string& text);
+
+    // The package. The first lookup opens "assets.dat" in the working directory;
+    // a missing or damaged file raises FatalError.
+    static void load_assets();
+    static OffsetAndLen assets_get_offset_and_len_of(const std::string& name);
+    // A missing or damaged entry gives an empty text (with one warning on standard error).
+    static std::string getText(const std::string& name);
+    // Decoded once and kept; a missing or damaged entry gives an empty transparent picture.
+    static std::shared_ptr<scene::BitmapData> getBitmapData(const std::string& name);
+    static std::shared_ptr<scene::Sound> getSound(const std::string& name);
+
+    static void randomBackground(scene::DisplayObjectContainer& container, bool overlay = true);
+    static void lightBackground(scene::DisplayObjectContainer& container, std::optional<bool> replace = std::nullopt);
+
+    static void mouseCursorToArrow() {}
+    static void mouseCursorToIBeam() {}
+    static void mouseCursorToButton() {}
+
+    // Random filler around a byte sequence.
+    static Bytes basic_obfuscate(const Bytes& data);
+    // The data inside a padded block; nothing when its header points past the end.
+    static std::optional<Bytes> basic_unobfuscate(const Bytes& data);
+    static std::string decimalToBase(std::int64_t number, int base);
+    static double distance(const scene::Point& a, const scene::Point& b);
+    static double bezier(int a, int b, int c, int d, double t);
+    static Value::Array clone(const Value::Array& array);
+    static bool exists(const Value& value, const Value::Array& array);
+    static Value deepCopy(const Value& value);
+
+    // Uniform in [0, 1). Every random choice of the game goes through here.
+    static double random();
+    static void seed(std::uint64_t seed);
+
+    // Back to the state at program start (tests only).
+    static void reset();
+
+private:
+    static std::unique_ptr<pelmora::scramble::PackageReader> assets_;
+    static std::map<std::string, std::shared_ptr<scene::BitmapData>> bitmaps_;
+};

@@ -1,0 +1,25 @@
+#include "app/Main.h"
+
+#include "app/CMain.h"
+#include "app/MAux.h"
+#include "platform/CrashLog.h"
+
+const char* const Main::PLATFORM = "cpp";
+std::string Main::VERSION;
+std::int64_t Main::BUILD = 0;
+
+void Main::set_error_mode() { scene::installCrashLogger("Pelmora.pml"); }
+
+void Main::main() {
+    set_error_mode();
+    VERSION = MAux::getText("assets/version.txt");
+    bool ok = false;
+    BUILD = Value::parseInt(MAux::getText("assets/build.txt"), &ok);
+    if (!ok) BUILD = 0;
+    CMain::Dispatch(CMain::SCREEN_WELCOME, Value());
+}
+
+void Main::reset() {
+    VERSION.clear();
+    BUILD = 0;
+}

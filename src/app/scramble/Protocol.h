@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/scramble/Scramble.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the game's service client and pelmora-server agree on: keys, paths,
+// reply texts and the coding of a message on the wire.
+namespace pelmora::scramble {
+
+// Key of the handshake ("ping.php") in both directions. Every other request
+// and reply uses the session key that the handshake hands out.
+inline constexpr const char* MASTER_KEY = "l3v9ce94a1500r61ilbs8j1dppddu87s12ew";
+
+// Scripts live under this path; the session id follows as "?id=".
+inline constexpr const char* SERVICE_DIRECTORY = "/pelmora/";
+// Stands for a session id the client does not have yet.
+inline constexpr const char* NO_SESSION_ID = "null";
+// The handshake payload starts with this.
+inline constexpr const char* HANDSHAKE_TAG = "KGR;";
+// The request body is this followed by the sealed message.
+inline constexpr const char* BODY_PREFIX = "x=";
+// Larger request bodies are refused by the service.
+inline constexpr std::size_t MAX_REQUEST_BODY = 1u << 20;
+// Longest text that fits one message: the padding's length field has 16 bits
+// and the scrambled block adds 3 bytes.
+inline constexpr std::size_t MAX_MESSAGE_TEXT = MAX_PADDED_DATA - 3;
+
+inline constexpr const char* REPLY_OK = "ok";
+inline constexpr const char* REPLY_FAILED = "failed";
+inline constexpr const char* REASON_WRONG_CREDENTIALS = "wrong username/password";
+inline constexpr const char* REASON_INVALID_USERNAME = "invalid username";
+inline constexpr const char* REASON_INVALID_PASSWORD = "invalid password";
+inline constexpr const char* REASON_INVALID_EMAIL = "invalid email";
+inline constexpr const char* REASON_USERNAME_DUPLICATED = "username duplicated";
+
+// Lowercase hex of the padded, scrambled text. Throws std::invalid_argument for
+// an empty key and std::length_error for a text over MAX_MESSAGE_TEXT bytes.
+std::string sealMessage(std::string_view text, ByteView key, const RandomFn& random);
+
+// The text of a sealed message; nothing when the hex is malformed, the padding
+// header is inconsistent, the key is empty or the checksum fails.
+std::optional<std::string> openMessage(std::string_view hex, ByteView key);
+
+// A whole request body: BODY_PREFIX followed by the sealed text.
+std::string requestBody(std::string_view text, ByteView key, const RandomFn& random);
+
+// The text of a request body; nothing unless the body is exactly BODY_PREFIX
+// followed by a message that opens under the key.
+std::optional<std::string> openRequestBody(std::string_view body, ByteView key);
+
+// Splits at every ";"; empty fields stay, and "" gives one empty field.
+std::vector<std::string> splitFields(std::string_view text);
+
+}  // namespace pelmora::scramble

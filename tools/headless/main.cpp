@@ -1,0 +1,162 @@
+// pelmora-headless: runs the real game without a window, with scripted input,
+// and saves frames as PNG.
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ApplicationMain.h"
+#include "app/CML.h"
+#include "app/CMain.h"
+#include "app/MAux.h"
+#include "app/Main.h"
+#include "platform/Headless.h"
+#include "screens/Screens.h"
+
+namespace {
+
+struct Action {
+    enum Kind { Move, Click, Key, Type, Shot, Dispatch, Call, Language } kind;
+    long frame = 0;
+    double x = 0, y = 0;
+    long number = 0;
+    std::string text;
+};
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: pelmora-headless [--dir GAMEDIR] [--website URL] [--seed N] [--frames N]\n"
+                 "                        [--move X,Y@F] [--click X,Y@F] [--key CODE@F] [--type TEXT@F]\n"
+                 "                        [--shot FILE.png@F] [--dispatch SCREEN_ID@F] [--call SCREEN_ID@F]\n"
+                 "                        [--language NAME@F] ...\n"
+                 "Frames count from 0; input given for frame F arrives before it runs, a shot is taken after it is drawn.\n");
+}
+
+bool parseLong(const std::string& s, long& out) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    out = std::strtol(s.c_str(), &end, 10);
+    return end && *end == '\0';
+}
+
+// Splits "VALUE@F"; the last "@" separates, so values may contain "@".
+bool splitAt(const std::string& arg, std::string& value, long& frame) {
+    const auto at = arg.rfind('@');
+    if (at == std::string::npos) return false;
+    value = arg.substr(0, at);
+    return parseLong(arg.substr(at + 1), frame) && frame >= 0;
+}
+
+bool parsePoint(const std::string& s, double& x, double& y) {
+    const auto comma = s.find(',');
+    if (comma == std::string::npos) return false;
+    char* end = nullptr;
+    x = std::strtod(s.substr(0, comma).c_str(), &end);
+    if (!end || *end) return false;
+    y = std::strtod(s.substr(comma + 1).c_str(), &end);
+    return end && !*end;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string dir, website;
+    long frames = -1;
+    bool seeded = false;
+    long seed = 0;
+    std::vector<Action> actions;
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        if (opt == "--help" || opt == "-h") {
+            usage();
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "pelmora-headless: %s needs a value\n", opt.c_str());
+            usage();
+            return 2;
+        }
+        const std::string arg = argv[++i];
+        Action a{};
+        std::string value;
+        bool ok = true;
+        if (opt == "--dir") dir = arg;
+        else if (opt == "--website") website = arg;
+        else if (opt == "--seed") ok = parseLong(arg, seed) && (seeded = true);
+        else if (opt == "--frames") ok = parseLong(arg, frames) && frames >= 0;
+        else if (opt == "--move" || opt == "--click") {
+            a.kind = opt == "--move" ? Action::Move : Action::Click;
+            ok = splitAt(arg, value, a.frame) && parsePoint(value, a.x, a.y);
+            if (ok) actions.push_back(a);
+        } else if (opt == "--key" || opt == "--dispatch" || opt == "--call") {
+            a.kind = opt == "--key" ? Action::Key : opt == "--dispatch" ? Action::Dispatch : Action::Call;
+            ok = splitAt(arg, value, a.frame) && parseLong(value, a.number);
+            if (ok) actions.push_back(a);
+        } else if (opt == "--type" || opt == "--shot" || opt == "--language") {
+            a.kind = opt == "--type" ? Action::Type : opt == "--shot" ? Action::Shot : Action::Language;
+            ok = splitAt(arg, a.text, a.frame) && !(a.kind != Action::Type && a.text.empty());
+            // Shots are written relative to where the tool was started, not the game folder.
+            if (ok && a.kind == Action::Shot) a.text = std::filesystem::absolute(a.text).string();
+            if (ok) actions.push_back(a);
+        } else {
+            std::fprintf(stderr, "pelmora-headless: unknown option %s\n", opt.c_str());
+            usage();
+            return 2;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "pelmora-headless: bad value for %s: %s\n", opt.c_str(), arg.c_str());
+            return 2;
+        }
+    }
+    if (frames < 0) {
+        frames = 1;
+        for (const auto& a : actions) frames = std::max(frames, a.frame + 1);
+    }
+    if (!dir.empty() && chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "pelmora-headless: cannot enter %s\n", dir.c_str());
+        return 2;
+    }
+    if (!website.empty()) MAux::WEBSITE = website;
+    if (seeded) MAux::seed(static_cast<std::uint64_t>(seed));
+
+    registerScreens();
+    ApplicationMain::registerAssets();
+    scene::Headless h;
+    try {
+        Main::main();
+        for (long f = 0; f < frames; ++f) {
+            for (const auto& a : actions) {
+                if (a.frame != f) continue;
+                switch (a.kind) {
+                    case Action::Move: h.mouseMove(a.x, a.y); break;
+                    case Action::Click: h.click(a.x, a.y); break;
+                    case Action::Key: h.keyDown(static_cast<int>(a.number)); break;
+                    case Action::Type: h.type(a.text); break;
+                    case Action::Dispatch: CMain::Dispatch(static_cast<int>(a.number)); break;
+                    case Action::Call: CMain::Call(static_cast<int>(a.number)); break;
+                    case Action::Language: CML::setLanguage(a.text); break;
+                    case Action::Shot: break;
+                }
+            }
+            h.step();
+            for (const auto& a : actions) {
+                if (a.frame != f || a.kind != Action::Shot) continue;
+                if (!h.savePNG(a.text)) {
+                    std::fprintf(stderr, "pelmora-headless: cannot write %s\n", a.text.c_str());
+                    return 1;
+                }
+                std::printf("frame %ld saved to %s\n", f, a.text.c_str());
+            }
+        }
+    } catch (const std::exception& e) {
+        std::printf("Error : %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
