@@ -93,7 +93,10 @@ std::int64_t Value::parseInt(const std::string& text, bool* ok) {
         else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else break;
         // Saturate instead of overflowing on absurdly long digit runs.
-        if (value < (std::numeric_limits<std::uint64_t>::max() >> 5)) value = value * base + d;
+        const std::uint64_t cap = std::numeric_limits<std::uint64_t>::max();
+        value = value > (cap - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base)
+                    ? cap
+                    : value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
         ++digits;
     }
     if (ok) *ok = digits > 0;

@@ -49,16 +49,18 @@ bool Texture::upload(SDL_Surface* surface) {
     return true;
 }
 
-Renderer::Renderer(SDL_Renderer* renderer) : renderer_(renderer) {
+Renderer::Renderer(SDL_Renderer* renderer)
+    : renderer_(renderer), previous_(currentRenderer), previousGeneration_(currentGeneration) {
     currentRenderer = this;
     currentGeneration = nextGeneration++;
 }
 
 Renderer::~Renderer() {
     if (currentRenderer == this) {
-        currentRenderer = nullptr;
-        // Textures of this renderer die with it; handles now see a stale generation.
-        currentGeneration = 0;
+        // Textures of this renderer die with it; their handles now see a stale
+        // generation. An enclosing renderer (a scratch one made inside a test) takes over again.
+        currentRenderer = previous_;
+        currentGeneration = previousGeneration_;
     }
 }
 

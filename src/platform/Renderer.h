@@ -78,6 +78,8 @@ public:
 
 private:
     SDL_Renderer* renderer_;
+    Renderer* previous_;
+    std::uint64_t previousGeneration_;
     double viewSx_ = 1;
     double viewSy_ = 1;
 };
