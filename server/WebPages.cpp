@@ -1,0 +1,164 @@
+#include "WebPages.h"
+
+namespace pelmora::server {
+
+namespace {
+
+constexpr const char* STYLE = R"css(
+:root { --soy:#3b2418; --rice:#fff8ee; --salmon:#f08a5d; --tuna:#c8553d; --nori:#2f4f3a; --wasabi:#9bbf5a; --wood:#e9d3b4; }
+* { box-sizing: border-box; }
+body { margin:0; background:var(--rice); color:var(--soy); font:17px/1.55 "Trebuchet MS", "Liberation Sans", Arial, sans-serif; }
+header { background:linear-gradient(90deg, var(--tuna), var(--salmon)); color:var(--rice); padding:22px 0 18px; box-shadow:0 3px 0 var(--soy); }
+header a { color:var(--rice); text-decoration:none; }
+.wrap { max-width:820px; margin:0 auto; padding:0 20px; }
+h1 { margin:0; font-size:2.1em; letter-spacing:.04em; }
+.tag { opacity:.9; font-style:italic; }
+.belt { height:14px; background:repeating-linear-gradient(90deg, var(--soy) 0 22px, var(--wood) 22px 44px); }
+nav { background:var(--wood); padding:10px 0; }
+nav a { color:var(--soy); margin-right:18px; font-weight:bold; text-decoration:none; }
+nav a:hover { color:var(--tuna); }
+main { padding:26px 0 40px; }
+h2 { color:var(--tuna); border-bottom:3px dotted var(--salmon); padding-bottom:4px; }
+.card { background:#fff; border:2px solid var(--wood); border-radius:14px; padding:18px 22px; margin:18px 0; box-shadow:0 4px 0 var(--wood); }
+.plates { display:flex; gap:14px; flex-wrap:wrap; }
+.plate { flex:1 1 160px; background:#fff; border-radius:50%/30%; border:4px solid var(--salmon); text-align:center; padding:22px 10px; }
+.plate b { display:block; color:var(--nori); }
+a { color:var(--nori); }
+table { border-collapse:collapse; width:100%; background:#fff; border-radius:12px; overflow:hidden; }
+th { background:var(--nori); color:var(--rice); text-align:left; padding:8px 12px; }
+td { padding:8px 12px; border-top:1px solid var(--wood); }
+tr:nth-child(even) td { background:#fdf1e2; }
+td.num { text-align:right; font-variant-numeric:tabular-nums; }
+footer { background:var(--soy); color:var(--wood); padding:14px 0; font-size:.9em; }
+footer a { color:var(--wood); }
+)css";
+
+std::string layout(std::string_view title, std::string_view body) {
+    std::string html;
+    html += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">";
+    html += "<title>";
+    html += escapeHtml(title);
+    html += " - Pelmora</title><style>";
+    html += STYLE;
+    html += "</style></head><body>"
+            "<header><div class=\"wrap\"><h1><a href=\"/\">Pelmora</a></h1>"
+            "<div class=\"tag\">The conveyor-belt sushi bar</div></div></header>"
+            "<div class=\"belt\"></div>"
+            "<nav><div class=\"wrap\"><a href=\"/pel-mora\">The game</a><a href=\"/pel-mora/istruzioni\">How to play</a>"
+            "<a href=\"/pel-mora/classifica\">Leaderboard</a><a href=\"/pel-mora/mercato\">Get it</a></div></nav>"
+            "<main><div class=\"wrap\">";
+    html += body;
+    html += "</div></main><footer><div class=\"wrap\">Pelmora &middot; <a href=\"/privacy\">Privacy</a> &middot; "
+            "<a href=\"/condizioni\">Terms of use</a></div></footer></body></html>\n";
+    return html;
+}
+
+std::string home() {
+    return layout("Welcome", R"html(
+<h2>Irasshaimase!</h2>
+<div class="card"><p>Orders ride around the belt, each showing the plate a customer wants and its price.
+Pick ingredients in the right order, serve the plate before the customer's patience runs out,
+and earn experience points and yen.</p></div>
+<div class="plates">
+  <div class="plate"><b>Play</b><a href="/pel-mora">About the game</a></div>
+  <div class="plate"><b>Learn</b><a href="/pel-mora/istruzioni">How to play</a></div>
+  <div class="plate"><b>Compete</b><a href="/pel-mora/classifica">Leaderboard</a></div>
+</div>)html");
+}
+
+std::string game(const std::string& latestVersion) {
+    return layout("The game", R"html(
+<h2>Pelmora</h2>
+<div class="card"><p>A single-player arcade game set in a conveyor-belt sushi restaurant, in a window of
+800 by 480 pixels. Choose a service of 6, 12 or 24 orders, build each plate from the ingredient strip and
+serve it from the preparation table.</p>
+<p>Latest version: <b>)html" + escapeHtml(latestVersion) + R"html(</b>. <a href="/pel-mora/mercato">Get it here</a>.</p></div>
+<div class="card"><p>With a free account your experience points and yen are kept between games,
+and the best chefs appear on the <a href="/pel-mora/classifica">leaderboard</a>.</p></div>)html");
+}
+
+std::string instructions() {
+    return layout("How to play", R"html(
+<h2>How to play</h2>
+<div class="card"><ol>
+<li>Watch the belt: every order shows the plate a customer wants and what they will pay.</li>
+<li>Click ingredients on the strip below; only those that can follow in a recipe stay lit.</li>
+<li>Click the preparation table to serve the plate: it replaces the waiting order that is closest to giving up.</li>
+<li>You earn experience points at once and the order's yen when the customer has eaten.</li>
+<li>Expired orders and plates nobody wants cost yen. More experience means a higher level and a faster belt.</li>
+</ol></div>)html");
+}
+
+std::string market(const std::string& latestVersion) {
+    return layout("Get it", R"html(
+<h2>Get Pelmora</h2>
+<div class="card"><p>Version <b>)html" + escapeHtml(latestVersion) + R"html(</b> for desktop Linux.
+Build it from source and run it from its build folder; the package of pictures and texts comes with it.</p>
+<p>The game is free. There is nothing to buy inside it: yen are earned at the sushi bar only.</p></div>)html");
+}
+
+std::string privacy() {
+    return layout("Privacy", R"html(
+<h2>Privacy</h2>
+<div class="card"><p>Playing offline sends nothing anywhere.</p>
+<p>With an account the service keeps your user name, your e-mail address, a one-way hash of your password
+(never the password itself), your accumulated experience points and yen, and the sessions of the game copies
+you play from. If the game crashed, it sends the crash record of that run once, with its version.</p>
+<p>Your user name and totals appear on the public leaderboard. Nothing is sold or shared, and no cookies are used.</p></div>)html");
+}
+
+std::string terms() {
+    return layout("Terms of use", R"html(
+<h2>Terms of use</h2>
+<div class="card"><ul>
+<li>Choose a user name that offends nobody; names may be removed.</li>
+<li>One account per player. Do not try to change totals other than by playing.</li>
+<li>The service is offered as it is, without guarantee that it is always available.</li>
+</ul></div>)html");
+}
+
+std::string leaderboard(Database& db) {
+    std::string rows;
+    int rank = 0;
+    for (const auto& s : db.leaderboard(50)) {
+        rows += "<tr><td class=\"num\">" + std::to_string(++rank) + "</td><td>" + escapeHtml(s.name) +
+                "</td><td class=\"num\">" + std::to_string(s.px) + "</td><td class=\"num\">" +
+                std::to_string(s.yen) + " &yen;</td></tr>\n";
+    }
+    if (rows.empty()) rows = "<tr><td colspan=\"4\">No chef has played yet. Be the first!</td></tr>\n";
+    return layout("Leaderboard", "<h2>Leaderboard</h2>\n<table><tr><th>#</th><th>Chef</th><th>Experience</th>"
+                                 "<th>Yen</th></tr>\n" + rows + "</table>");
+}
+
+}  // namespace
+
+std::string escapeHtml(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> webPage(std::string_view path, Database& db, const std::string& latestVersion) {
+    if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    if (path == "/") return home();
+    if (path == "/privacy") return privacy();
+    if (path == "/condizioni") return terms();
+    if (path == "/pel-mora") return game(latestVersion);
+    if (path == "/pel-mora/istruzioni") return instructions();
+    if (path == "/pel-mora/mercato") return market(latestVersion);
+    if (path == "/pel-mora/classifica") return leaderboard(db);
+    return std::nullopt;
+}
+
+}  // namespace pelmora::server
