@@ -59,6 +59,11 @@ EventDispatcher::~EventDispatcher() {
     }
 }
 
+std::weak_ptr<void> EventDispatcher::lifeToken() {
+    if (!life_) life_ = std::make_shared<char>(0);
+    return life_;
+}
+
 void EventDispatcher::addListener(const std::string& type, const Handler& handler) {
     for (const auto& l : listeners_) {
         if (!l.removed && l.type == type && l.handler.sameAs(handler)) return;

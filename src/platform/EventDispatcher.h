@@ -35,6 +35,11 @@ public:
 
     bool hasEventListener(const std::string& type) const;
 
+    // Expires when this object is destroyed, for holders of a plain pointer
+    // (an object can hand out its pointer from its constructor, before any
+    // shared_ptr owns it).
+    std::weak_ptr<void> lifeToken();
+
     // Sends the event to this object's listeners (and, for display objects that
     // bubble, up the tree). Returns false when a handler stopped propagation.
     virtual bool dispatchEvent(Event& event);
@@ -96,6 +101,7 @@ private:
     void compact();
 
     std::vector<Listener> listeners_;
+    std::shared_ptr<char> life_;
     int dispatching_ = 0;
     bool needsCompact_ = false;
 };
