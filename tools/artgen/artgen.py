@@ -46,7 +46,7 @@ def pictures(src):
     add = out.append
 
     # frame
-    add(Picture("assets/b.png", 8, 8, "", (32, 32), "frame"))
+    add(Picture("assets/b.png", 8, 8, "", (32, 32), "icon"))
     add(Picture("assets/bgs.png", 800, 480, scenes.light_overlay(), group="frame"))
     for n in range(1, 6):
         add(Picture(f"assets/welcome{n:02d}.png", 800, 480, scenes.welcome(n, recipes), group="scene"))

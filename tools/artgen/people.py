@@ -55,8 +55,8 @@ CUSTOMERS = {
 
 def customer(k, look, w=48, h=48):
     c = CUSTOMERS[k]
-    fx = look * 3
-    hx, hy = 24 + fx * 0.5, 20
+    fx = look * 4
+    hx, hy = 24 + fx * 0.4, 20
     out = shadow(24, 45, 18, 3, 0.35)
     # shoulders
     out += path("M6,48 C6,36 14,32 24,32 C34,32 42,36 42,48 Z", fill=c["shirt"], stroke=OUT, sw=2)
@@ -88,7 +88,7 @@ def customer(k, look, w=48, h=48):
         out += path(f"M{hx-14},{hy-2} C{hx-14},{hy-17} {hx+14},{hy-17} {hx+14},{hy-2} Z", fill=c["cap"], stroke=OUT, sw=1.6)
         bx = hx + (8 if look >= 0 else -8)
         out += path(f"M{bx-9},{hy-3} L{bx+9},{hy-3} L{bx+7},{hy+1} L{bx-7},{hy+1} Z", fill="#d06a16", stroke=OUT, sw=1.4)
-    ex, ey = hx + fx * 0.6, hy + 1
+    ex, ey = hx + fx * 0.8, hy + 1
     out += _eyes_happy(ex, ey, 5.5)
     if c.get("glasses"):
         for s in (-1, 1):
@@ -100,13 +100,15 @@ def customer(k, look, w=48, h=48):
         out += ellipse(ex + s * 9, ey + 5, 2.6, 1.6, fill="#f39a9a", opacity=0.8)
     # chewing mouth, full and happy
     out += path(f"M{ex-4},{ey+8} Q{ex},{ey+13} {ex+4},{ey+8} Z", fill="#9a2f2f", stroke=OUT, sw=1.4)
-    # hand with chopsticks and a morsel, on the side the face turns to
+    # a hand low at the side lifts a piece of nigiri to the mouth with chopsticks
     side = look if look else 1
-    px = ex + side * 9
-    out += line(px + side * 12, ey + 26, px - side * 2, ey + 9, "#b5773a", 2.2)
-    out += line(px + side * 14, ey + 25, px, ey + 8, "#b5773a", 2.2)
-    out += ellipse(px - side * 0.5, ey + 8.5, 3.6, 2.6, fill="#f7864f", stroke=OUT, sw=1.1)
-    out += circle(px + side * 12, ey + 27, 4.2, fill=SKIN, stroke=OUT, sw=1.6)
+    hxx, hyy = ex + side * 15, ey + 24
+    mx, my = ex + side * 2, ey + 10
+    out += line(hxx, hyy, mx + side * 4, my - 1, "#b5773a", 1.7)
+    out += line(hxx + side * 2, hyy - 1, mx + side * 5, my + 2, "#b5773a", 1.7)
+    out += at(mx + side * 3, my, ellipse(0, 1.5, 5, 2.6, fill=RICE, stroke=OUT, sw=1)
+              + path("M-5.5,0 C-5,-3.5 5,-3.5 5.5,0 C3,1 -3,1 -5.5,0 Z", fill="#f7864f", stroke=OUT, sw=1), rotate=side * -15)
+    out += circle(hxx, hyy + 1, 4.2, fill=SKIN, stroke=OUT, sw=1.6)
     # little stars of delight
     for (sx, sy, sc) in ((4 if side > 0 else 44, 8, 1.0), (8 if side > 0 else 40, 2, 0.6)):
         pts = [polar(sx, sy, 3.2 * sc if i % 2 == 0 else 1.2 * sc, -90 + i * 45) for i in range(8)]
