@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The texts of the service commands: payloads the screens send and what
+// their replies mean. Fields are joined by ";" with no escaping.
+class CServiceCommands {
+public:
+    static constexpr const char* PML = "pml";
+    static constexpr const char* INGREDIENTS = "ingredients";
+    static constexpr const char* LEVELS = "levels";
+    static constexpr const char* SCORE = "score";
+    static constexpr const char* REGISTER = "register";
+
+    struct Totals {
+        std::int64_t px = 0;
+        std::int64_t yen = 0;
+    };
+    // "px;yen"; a missing field or one that is not a number counts as 0.
+    static Totals parseScoreReply(const std::string& reply);
+    static std::string scoreUpdatePayload(std::int64_t px, std::int64_t yen);
+    static std::string registerPayload(const std::string& username, const std::string& password,
+                                       const std::string& email);
+
+    // An error balloon: which field (0 user name, 1 password, 2 e-mail) shows which text key.
+    struct Balloon {
+        int field;
+        std::string key;
+    };
+    // What a login reply means for the form: nothing for "ok" or an unknown answer.
+    static std::vector<Balloon> loginBalloons(const std::string& reply);
+    static bool loginSucceeded(const std::string& reply) { return reply == "ok"; }
+    static std::vector<Balloon> registerBalloons(const std::string& reply);
+    static bool registerSucceeded(const std::string& reply);
+};
