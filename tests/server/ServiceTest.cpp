@@ -405,3 +405,14 @@ TEST(AccountRules, Boundaries) {
     EXPECT_TRUE(validEmail("a@b.c"));
     EXPECT_FALSE(validEmail("a@b.c;d"));
 }
+
+TEST(ServerDefaults, ServeTheRepositoryTables) {
+    const char* source = std::getenv("PELMORA_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const auto config = pelmora::server::defaultServiceConfig();
+    EXPECT_EQ(fs::weakly_canonical(config.levelsFile), fs::weakly_canonical(fs::path(source) / "assets/livelli.txt"));
+    EXPECT_EQ(fs::weakly_canonical(config.ingredientsFile),
+              fs::weakly_canonical(fs::path(source) / "assets/ingredienti/ingredienti.txt"));
+    EXPECT_EQ(config.latestVersion, "1.0.0");
+    EXPECT_EQ(config.passwordCost, pelmora::server::PasswordCost::Interactive);
+}
