@@ -1,0 +1,17 @@
+#include "ui/CWidget.h"
+
+#include "app/MAux.h"
+
+double CWidget::placeBelowLastChild(const scene::DisplayObjectContainer* container, double displacement) {
+    if (!container || container->numChildren() == 0) return displacement;
+    const auto last = container->getChildAt(container->numChildren() - 1);
+    return last->y() + last->height() + displacement;
+}
+
+std::shared_ptr<scene::Sprite> CWidget::cover(double width, double height) {
+    auto s = std::make_shared<scene::Sprite>();
+    s->addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/b.png")));
+    s->setWidth(width);
+    s->setHeight(height);
+    return s;
+}
