@@ -1,0 +1,59 @@
+#include "ui/CTextButton.h"
+
+#include "app/CML.h"
+
+CTextButton::CTextButton(const std::string& key, scene::DisplayObjectContainer* container, const Look& look)
+    : normal_(look.normal), over_(look.over) {
+    t_ = std::make_shared<scene::TextField>();
+    t_->setDefaultTextFormat(*normal_);
+    t_->setText(CML::text(key));
+    t_->setWidth(800);
+    t_->setHeight(*normal_->size);
+    t_->setFilters({CWidget::glow()});
+    if (look.passiveCaption) {
+        t_->setType(scene::TextFieldType::DYNAMIC);
+        t_->setMouseEnabled(false);
+    }
+    addChild(t_);
+
+    s_ = CWidget::cover(t_->width(), t_->height());
+    addChild(s_);
+
+    setY(CWidget::placeBelowLastChild(container, look.displacement));
+    setX(0);
+    // The pointer reaching any other part of the container resets the caption.
+    if (container && container->numChildren() > 0) {
+        containerOver_.attach(container, scene::MouseEvent::MOUSE_OVER, this, &CTextButton::listener_out);
+    }
+
+    s_->addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CTextButton::listener_over);
+    s_->addEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CTextButton::listener_click);
+    s_->addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CTextButton::listener_out);
+}
+
+CTextButton::~CTextButton() = default;
+
+void CTextButton::disable() {
+    s_->removeEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CTextButton::listener_click);
+    enabled_ = false;
+}
+
+void CTextButton::enable() {
+    s_->addEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CTextButton::listener_click);
+    enabled_ = true;
+}
+
+void CTextButton::listener_over(scene::MouseEvent& event) {
+    if (!enabled_) return;
+    event.stopPropagation();
+    t_->setTextFormat(*over_);
+}
+
+void CTextButton::listener_out(scene::MouseEvent&) { t_->setTextFormat(*normal_); }
+
+void CTextButton::listener_click(scene::MouseEvent&) {}
+
+void CTextButton::setWidth(double w) {
+    t_->setWidth(w);
+    s_->setWidth(w);
+}
