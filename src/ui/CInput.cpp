@@ -1,0 +1,85 @@
+#include "ui/CInput.h"
+
+#include "app/CMain.h"
+#include "app/MAux.h"
+#include "ui/CInputError.h"
+
+std::optional<scene::TextFormat> CInput::format_input_;
+
+namespace {
+
+std::shared_ptr<scene::Sprite> box(std::uint32_t color) {
+    auto s = std::make_shared<scene::Sprite>();
+    s->graphics().beginFill(color);
+    s->graphics().drawRoundRect(0, 0, CInput::WIDTH, CInput::HEIGHT, 20);
+    s->graphics().endFill();
+    return s;
+}
+
+}  // namespace
+
+void CMain::setFocus(const std::shared_ptr<CInput>& input) {
+    if (!input || !stage_) return;
+    setFocus(input->toTextField());
+}
+
+CInput::CInput(const std::optional<std::string>& text, bool password, scene::DisplayObjectContainer* container) {
+    if (!format_input_) format_input_ = scene::TextFormat(MAux::FONTNAME, 24, 0x202020, true, scene::TextFormatAlign::LEFT);
+    text_ = std::make_shared<scene::TextField>();
+    text_->setDefaultTextFormat(*format_input_);
+    text_->setText(text.value_or(""));
+    text_->setWidth(WIDTH);
+    text_->setFilters({CWidget::glow()});
+    text_->setTextFormat(*format_input_);
+    text_->setBorder(false);
+    text_->setHeight(HEIGHT);
+    text_->setDisplayAsPassword(password);
+    text_->setType(scene::TextFieldType::INPUT);
+
+    bg_ = box(0xFFFFFF);
+    bg_error_ = box(0xFF0000);
+    addChild(bg_);
+    addChild(bg_error_);
+    bg_error_->setVisible(false);
+    addChild(text_);
+
+    // The label of this row was added last: line up with it by measuring from
+    // the child before it. With only the label there, it sits at the top too.
+    if (container && container->numChildren() >= 2) {
+        const auto above = container->getChildAt(container->numChildren() - 2);
+        setY(above->y() + above->height() + DISPLACEMENT);
+    } else {
+        setY(DISPLACEMENT);
+    }
+    setX(X);
+
+    if (container) containerOver_.attach(container, scene::MouseEvent::MOUSE_OVER, this, &CInput::listener_out);
+    addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CInput::listener_over);
+    addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CInput::listener_out);
+}
+
+CInput::~CInput() = default;
+
+std::string CInput::text() const { return text_->text(); }
+
+std::shared_ptr<scene::TextField> CInput::toTextField() const { return text_; }
+
+void CInput::listener_over(scene::MouseEvent& event) {
+    // The screen must not take the pointer as being over its background.
+    event.stopPropagation();
+}
+
+void CInput::listener_out(scene::MouseEvent&) {}
+
+void CInput::show_error(const std::string& key) {
+    bg_->setVisible(false);
+    bg_error_->setVisible(true);
+    addChild(std::make_shared<CInputError>(key, this));
+    CMain::setFocus(std::dynamic_pointer_cast<CInput>(weak_from_this().lock()));
+}
+
+void CInput::hide_error() {
+    bg_->setVisible(true);
+    bg_error_->setVisible(false);
+    if (numChildren() > 3) removeChildAt(3);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ui/CWidget.h"
+#include "ui/display.h"
+
+// A one-line text entry: a rounded white box 350 by 30 with an editable field,
+// at the right of its label's row. An error turns the box red and adds a line below.
+class CInput : public scene::Sprite {
+public:
+    static constexpr int DISPLACEMENT = 25;
+    static constexpr double X = 410;
+    static constexpr double WIDTH = 350;
+    static constexpr double HEIGHT = 30;
+
+    // No text gives an empty field; password masks what is typed. The input
+    // lines up with the label that was added to container just before it.
+    CInput(const std::optional<std::string>& text, bool password, scene::DisplayObjectContainer* container);
+    ~CInput() override;
+
+    // The content in clear, also in password mode.
+    virtual std::string text() const;
+    // The field that takes the keys (see CMain::setFocus).
+    virtual std::shared_ptr<scene::TextField> toTextField() const;
+    virtual void listener_over(scene::MouseEvent& event);
+    virtual void listener_out(scene::MouseEvent& event);
+    // Each call adds one more error line and takes the keyboard focus.
+    virtual void show_error(const std::string& key);
+    // Whites the box again and removes the first error line.
+    virtual void hide_error();
+
+    std::shared_ptr<scene::TextField> text_;
+    std::shared_ptr<scene::Sprite> bg_;
+    std::shared_ptr<scene::Sprite> bg_error_;
+
+    static std::optional<scene::TextFormat> format_input_;
+
+private:
+    ContainerListener<CInput, scene::MouseEvent> containerOver_;
+};
