@@ -407,12 +407,11 @@ TEST(AccountRules, Boundaries) {
 }
 
 TEST(ServerDefaults, ServeTheRepositoryTables) {
-    const char* source = std::getenv("PELMORA_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
+    const fs::path source = PELMORA_TEST_SOURCE_DIR;
     const auto config = pelmora::server::defaultServiceConfig();
-    EXPECT_EQ(fs::weakly_canonical(config.levelsFile), fs::weakly_canonical(fs::path(source) / "assets/livelli.txt"));
+    EXPECT_EQ(fs::weakly_canonical(config.levelsFile), fs::weakly_canonical(source / "assets/livelli.txt"));
     EXPECT_EQ(fs::weakly_canonical(config.ingredientsFile),
-              fs::weakly_canonical(fs::path(source) / "assets/ingredienti/ingredienti.txt"));
+              fs::weakly_canonical(source / "assets/ingredienti/ingredienti.txt"));
     EXPECT_EQ(config.latestVersion, "1.0.0");
     EXPECT_EQ(config.passwordCost, pelmora::server::PasswordCost::Interactive);
 }
