@@ -8,7 +8,7 @@ CTextButton::CTextButton(const std::string& key, scene::DisplayObjectContainer* 
     t_->setDefaultTextFormat(*normal_);
     t_->setText(CML::text(key));
     t_->setWidth(800);
-    t_->setHeight(*normal_->size);
+    t_->setHeight(CWidget::lineHeight(*t_, *normal_->size));
     t_->setFilters({CWidget::glow()});
     if (look.passiveCaption) {
         t_->setType(scene::TextFieldType::DYNAMIC);

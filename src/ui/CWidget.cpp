@@ -1,5 +1,8 @@
 #include "ui/CWidget.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/MAux.h"
 
 double CWidget::placeBelowLastChild(const scene::DisplayObjectContainer* container, double displacement) {
@@ -14,4 +17,9 @@ std::shared_ptr<scene::Sprite> CWidget::cover(double width, double height) {
     s->setWidth(width);
     s->setHeight(height);
     return s;
+}
+
+double CWidget::lineHeight(const scene::TextField& field, double nominal) {
+    // 2 pixels of gutter above and below the laid-out text.
+    return std::max(nominal, std::ceil(field.textHeight()) + 4);
 }
