@@ -1,0 +1,97 @@
+// Whole-game runs through pelmora-headless: start-up from a real package,
+// fatal package errors, and the crash-log hand-over to the real service.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "Server.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+Outcome run(const std::string& command) {
+    Outcome r;
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
+    const int s = pclose(p);
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return r;
+}
+
+class HeadlessGame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("pelmora-e2e-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "game");
+        fs::copy_file(fs::path(PELMORA_GAME_DIR) / "assets.dat", dir_ / "game" / "assets.dat");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string headless(const std::string& args) {
+        return std::string(PELMORA_HEADLESS) + " --dir " + (dir_ / "game").string() + " " + args;
+    }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(HeadlessGame, StartsFromThePackageAndSavesAFrame) {
+    const fs::path shot = dir_ / "welcome.png";
+    const Outcome r = run(headless("--website http://127.0.0.1:9 --seed 4 --frames 5 --shot " + shot.string() + "@4"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    ASSERT_TRUE(fs::exists(shot)) << r.out;
+    EXPECT_GT(fs::file_size(shot), 10000u);  // a real picture, not an empty frame
+    const Outcome listed = run(std::string(PELMORA_PACK) + " list " + (dir_ / "game" / "assets.dat").string());
+    EXPECT_NE(listed.out.find("assets/version.txt\t5"), std::string::npos);
+}
+
+TEST_F(HeadlessGame, AMissingOrDamagedPackageStopsWithAClearError) {
+    fs::remove(dir_ / "game" / "assets.dat");
+    Outcome r = run(headless("--frames 2"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Error : "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("assets.dat"), std::string::npos) << r.out;
+
+    std::ofstream(dir_ / "game" / "assets.dat", std::ios::binary) << std::string(64, '\x07');
+    r = run(headless("--frames 2"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Error : "), std::string::npos) << r.out;
+}
+
+TEST_F(HeadlessGame, CrashRecordsReachTheServiceAndLeaveTheFolder) {
+    const std::string record = "Exception: b at 0000000000401000 /opt/pelmora@e:1a 0 record in stack: \n";
+    std::ofstream(dir_ / "game" / "Pelmora.pml") << record;
+
+    // Offline: the records stay for a later run.
+    Outcome offline = run(headless("--website http://127.0.0.1:9 --frames 40"));
+    EXPECT_EQ(offline.status, 0) << offline.out;
+    EXPECT_TRUE(fs::exists(dir_ / "game" / "Pelmora.pml"));
+
+    pelmora::server::ServerConfig config;
+    config.port = 0;
+    config.dataDir = dir_ / "db";
+    config.service.passwordCost = pelmora::server::PasswordCost::Minimal;
+    pelmora::server::Server server(config);
+    const int port = server.bind();
+    std::thread serving([&] { server.listen(); });
+    Outcome online = run(headless("--website http://127.0.0.1:" + std::to_string(port) + " --frames 90"));
+    server.stop();
+    serving.join();
+    EXPECT_EQ(online.status, 0) << online.out;
+    EXPECT_FALSE(fs::exists(dir_ / "game" / "Pelmora.pml"));
+}
