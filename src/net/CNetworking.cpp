@@ -192,17 +192,24 @@ void ClassHandlers::aux_key_gen_error(scene::Event&) {
     CNetworking::pcaller_.deliver(event);
 }
 
-void CNetworking::Logged(scene::EventDispatcher* caller) {
-    lcaller_ = Caller::of(caller);
-    if (!session_key_ || session_key_->empty()) {
+// Login and Logged share the caller slot, the failure handler and the rule
+// that nothing is sent without a session key.
+static void aux_send_login_request(const std::string& script, const std::string& payload,
+                                   void (ClassHandlers::*done)(scene::Event&)) {
+    if (!CNetworking::session_key_ || CNetworking::session_key_->empty()) {
         // Nothing can be scrambled without a session key: the request is not sent.
-        deferred().add(lcaller_, CNetworkingEvent::ERROR);
+        deferred().add(CNetworking::lcaller_, CNetworkingEvent::ERROR);
         return;
     }
     auto loader = std::make_shared<scene::URLLoader>();
     loader->addEventListener(scene::Event::IO_ERROR, &handlers, &ClassHandlers::aux_login_error);
-    loader->addEventListener(scene::Event::COMPLETE, &handlers, &ClassHandlers::aux_logged_done);
-    send_message(loader, "logged.php", "");
+    loader->addEventListener(scene::Event::COMPLETE, &handlers, done);
+    CNetworking::send_message(loader, script, payload);
+}
+
+void CNetworking::Logged(scene::EventDispatcher* caller) {
+    lcaller_ = Caller::of(caller);
+    aux_send_login_request("logged.php", "", &ClassHandlers::aux_logged_done);
 }
 
 void ClassHandlers::aux_logged_done(scene::Event& e) {
@@ -222,14 +229,7 @@ void CNetworking::Login(const std::string& username, const std::string& password
     username_ = username;
     password_ = password;
     lcaller_ = Caller::of(caller);
-    if (!session_key_ || session_key_->empty()) {
-        deferred().add(lcaller_, CNetworkingEvent::ERROR);
-        return;
-    }
-    auto loader = std::make_shared<scene::URLLoader>();
-    loader->addEventListener(scene::Event::IO_ERROR, &handlers, &ClassHandlers::aux_login_error);
-    loader->addEventListener(scene::Event::COMPLETE, &handlers, &ClassHandlers::aux_login_done);
-    send_message(loader, "login.php", username + ";" + password);
+    aux_send_login_request("login.php", username + ";" + password, &ClassHandlers::aux_login_done);
 }
 
 void ClassHandlers::aux_login_done(scene::Event& e) {

@@ -18,6 +18,21 @@ public:
     void ioError(Event&) { kind = "ioError"; }
 };
 
+// A loader whose outcome lands in o.
+std::shared_ptr<URLLoader> loaderFor(Outcome& o) {
+    auto loader = std::make_shared<URLLoader>();
+    loader->addEventListener(Event::COMPLETE, &o, &Outcome::complete);
+    loader->addEventListener(Event::IO_ERROR, &o, &Outcome::ioError);
+    return loader;
+}
+
+URLRequest post(int port, const std::string& path, const std::string& body = "") {
+    URLRequest req("http://127.0.0.1:" + std::to_string(port) + path);
+    req.method = "POST";
+    req.data = body;
+    return req;
+}
+
 // Steps frames until the loader reports, up to a few seconds.
 void waitFor(Headless& h, Outcome& o) {
     for (int i = 0; i < 600 && o.kind.empty(); ++i) {
@@ -41,14 +56,9 @@ TEST(Net, LoaderCompletesAgainstALoopbackServerAndFailsOnAClosedPort) {
 
     Headless h;
     {
-        auto loader = std::make_shared<URLLoader>();
         Outcome o;
-        loader->addEventListener(Event::COMPLETE, &o, &Outcome::complete);
-        loader->addEventListener(Event::IO_ERROR, &o, &Outcome::ioError);
-        URLRequest req("http://127.0.0.1:" + std::to_string(port) + "/echo");
-        req.method = "POST";
-        req.data = "x=abc";
-        loader->load(req);
+        auto loader = loaderFor(o);
+        loader->load(post(port, "/echo", "x=abc"));
         waitFor(h, o);
         EXPECT_EQ(o.kind, "complete");
         EXPECT_EQ(loader->data, "got x=abc");
@@ -56,13 +66,9 @@ TEST(Net, LoaderCompletesAgainstALoopbackServerAndFailsOnAClosedPort) {
     }
     {
         // Any HTTP answer is a completion, even an error status.
-        auto loader = std::make_shared<URLLoader>();
         Outcome o;
-        loader->addEventListener(Event::COMPLETE, &o, &Outcome::complete);
-        loader->addEventListener(Event::IO_ERROR, &o, &Outcome::ioError);
-        URLRequest req("http://127.0.0.1:" + std::to_string(port) + "/missing");
-        req.method = "POST";
-        loader->load(req);
+        auto loader = loaderFor(o);
+        loader->load(post(port, "/missing"));
         waitFor(h, o);
         EXPECT_EQ(o.kind, "complete");
         EXPECT_EQ(loader->status, 404);
@@ -71,13 +77,9 @@ TEST(Net, LoaderCompletesAgainstALoopbackServerAndFailsOnAClosedPort) {
     thread.join();
     {
         // The same port, now closed: no answer at all.
-        auto loader = std::make_shared<URLLoader>();
         Outcome o;
-        loader->addEventListener(Event::COMPLETE, &o, &Outcome::complete);
-        loader->addEventListener(Event::IO_ERROR, &o, &Outcome::ioError);
-        URLRequest req("http://127.0.0.1:" + std::to_string(port) + "/echo");
-        req.method = "POST";
-        loader->load(req);
+        auto loader = loaderFor(o);
+        loader->load(post(port, "/echo"));
         waitFor(h, o);
         EXPECT_EQ(o.kind, "ioError");
         EXPECT_EQ(pendingRequests(), 0);
