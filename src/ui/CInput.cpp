@@ -1,5 +1,7 @@
 #include "ui/CInput.h"
 
+#include <cmath>
+
 #include "app/CMain.h"
 #include "app/MAux.h"
 #include "ui/CInputError.h"
@@ -32,7 +34,10 @@ CInput::CInput(const std::optional<std::string>& text, bool password, scene::Dis
     text_->setFilters({CWidget::glow()});
     text_->setTextFormat(*format_input_);
     text_->setBorder(false);
-    text_->setHeight(HEIGHT);
+    // A 24-pixel line with its descenders is a little taller than the box:
+    // centre the field on the box rather than cut the bottom of g, j, p and q.
+    text_->setHeight(CWidget::lineHeight(*text_, HEIGHT));
+    text_->setY(std::floor((HEIGHT - text_->height()) / 2));
     text_->setDisplayAsPassword(password);
     text_->setType(scene::TextFieldType::INPUT);
 
@@ -75,6 +80,7 @@ void CInput::show_error(const std::string& key) {
     bg_->setVisible(false);
     bg_error_->setVisible(true);
     addChild(std::make_shared<CInputError>(key, this));
+    aux_stack_errors();
     CMain::setFocus(std::dynamic_pointer_cast<CInput>(weak_from_this().lock()));
 }
 
@@ -82,4 +88,16 @@ void CInput::hide_error() {
     bg_->setVisible(true);
     bg_error_->setVisible(false);
     if (numChildren() > 3) removeChildAt(3);
+    aux_stack_errors();
+}
+
+void CInput::aux_stack_errors() {
+    // Error lines go one under the other below the box, so that two of them
+    // never print over each other.
+    double y = HEIGHT;
+    for (int i = 3; i < numChildren(); ++i) {
+        auto line = getChildAt(i);
+        line->setY(y);
+        y += line->height();
+    }
 }

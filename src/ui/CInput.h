@@ -27,9 +27,9 @@ public:
     virtual std::shared_ptr<scene::TextField> toTextField() const;
     virtual void listener_over(scene::MouseEvent& event);
     virtual void listener_out(scene::MouseEvent& event);
-    // Each call adds one more error line and takes the keyboard focus.
+    // Each call adds one more error line, below the ones shown, and takes the keyboard focus.
     virtual void show_error(const std::string& key);
-    // Whites the box again and removes the first error line.
+    // Whites the box again and removes the first error line; the others move up.
     virtual void hide_error();
 
     std::shared_ptr<scene::TextField> text_;
@@ -39,5 +39,7 @@ public:
     static std::optional<scene::TextFormat> format_input_;
 
 private:
+    void aux_stack_errors();
+
     ContainerListener<CInput, scene::MouseEvent> containerOver_;
 };

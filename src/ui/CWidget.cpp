@@ -20,6 +20,12 @@ std::shared_ptr<scene::Sprite> CWidget::cover(double width, double height) {
 }
 
 double CWidget::lineHeight(const scene::TextField& field, double nominal) {
+    // A line of the field's own format, whatever it holds now: an input may be
+    // empty when it is made and get its text later.
+    scene::TextField probe;
+    probe.setDefaultTextFormat(field.defaultTextFormat());
+    probe.setText("Xg");
+    const double line = std::max(probe.textHeight(), field.textHeight());
     // 2 pixels of gutter above and below the laid-out text.
-    return std::max(nominal, std::ceil(field.textHeight()) + 4);
+    return std::max(nominal, std::ceil(line) + 4);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "support/TestGame.h"
 #include "ui/CInput.h"
 #include "ui/CInputError.h"
@@ -59,6 +61,10 @@ TEST_F(Inputs, EmptyBoxTakesTypingAndEditingKeys) {
     EXPECT_EQ(stage().focus(), in->toTextField());
     h().type("pelmora");
     EXPECT_EQ(in->text(), "pelmora");
+    // The field holds its whole line, p included, and stays centred on the box.
+    auto field = in->toTextField();
+    EXPECT_GE(field->height(), field->textHeight() + 4);
+    EXPECT_LE(std::abs(field->y() + field->height() / 2 - 15), 1);
     h().keyDown(scene::Keyboard::BACKSPACE);
     EXPECT_EQ(in->text(), "pelmor");
     h().keyDown(scene::Keyboard::HOME);
@@ -125,6 +131,8 @@ TEST_F(Inputs, ErrorsStackAndHideRemovesTheFirst) {
     EXPECT_EQ(first->t_->text(), "Nome sconosciuto");
     EXPECT_EQ(first->x(), 0);
     EXPECT_EQ(first->y(), 30);
+    EXPECT_EQ(second->x(), 0);
+    EXPECT_EQ(second->y(), 30 + first->height());  // below the first, not over it
 
     in->hide_error();
     EXPECT_TRUE(in->bg_->visible());
@@ -132,6 +140,7 @@ TEST_F(Inputs, ErrorsStackAndHideRemovesTheFirst) {
     ASSERT_EQ(in->numChildren(), 4);
     EXPECT_EQ(in->getChildAt(3), second);
     EXPECT_EQ(second->t_->text(), "Troppo corto");
+    EXPECT_EQ(second->y(), 30);
 
     in->hide_error();
     in->hide_error();  // nothing left to remove
