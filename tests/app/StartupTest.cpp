@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,8 +54,10 @@ int crashInChild(const std::filesystem::path& dir) {
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(3);
         scene::installCrashLogger("Pelmora.pml");
-        volatile int* nowhere = nullptr;
-        *nowhere = 1;
+        // A page that may not be touched: a real processor fault, not undefined behaviour.
+        void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (page == MAP_FAILED) _exit(5);
+        *static_cast<volatile int*>(page) = 1;
         _exit(4);
     }
     int status = 0;
