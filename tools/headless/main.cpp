@@ -56,11 +56,12 @@ bool splitAt(const std::string& arg, std::string& value, long& frame) {
 bool parsePoint(const std::string& s, double& x, double& y) {
     const auto comma = s.find(',');
     if (comma == std::string::npos) return false;
+    const std::string xs = s.substr(0, comma), ys = s.substr(comma + 1);
     char* end = nullptr;
-    x = std::strtod(s.substr(0, comma).c_str(), &end);
-    if (!end || *end) return false;
-    y = std::strtod(s.substr(comma + 1).c_str(), &end);
-    return end && !*end;
+    x = std::strtod(xs.c_str(), &end);
+    if (xs.empty() || !end || *end) return false;
+    y = std::strtod(ys.c_str(), &end);
+    return !ys.empty() && end && !*end;
 }
 
 }  // namespace
