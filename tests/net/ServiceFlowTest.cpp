@@ -84,6 +84,11 @@ TEST_F(ServiceFlow, AccountsLoginAndScores) {
     EXPECT_EQ(wrong.type, CNetworkingEvent::COMPLETE);
     EXPECT_EQ(wrong.data, "failed;wrong username/password");
     EXPECT_FALSE(CNetworking::isLogged());
+    EXPECT_EQ(CServiceCommands::loginBalloons(once([&] { CNetworking::Login("k", "secret1", ear.get()); }).data).at(0).key,
+              "LOGIN ERROR INVALID USERNAME");
+    EXPECT_EQ(CServiceCommands::loginBalloons(once([&] { CNetworking::Login("kai_7", "abc", ear.get()); }).data).at(0).key,
+              "LOGIN ERROR INVALID PASSWORD");
+    EXPECT_FALSE(CNetworking::isLogged());
     auto ok = once([&] { CNetworking::Login("kai_7", "secret1", ear.get()); });
     EXPECT_EQ(ok.data, "ok");
     EXPECT_TRUE(CNetworking::isLogged());
