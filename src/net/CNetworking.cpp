@@ -22,6 +22,7 @@ std::optional<std::string> CNetworking::password_ = std::string();
 CNetworking::Caller CNetworking::pcaller_;
 CNetworking::Caller CNetworking::lcaller_;
 std::vector<std::shared_ptr<CNetworking>> CNetworking::in_flight_;
+std::vector<std::weak_ptr<scene::URLLoader>> CNetworking::loaders_;
 std::optional<bool> CNetworking::crypt_ready_override_;
 
 namespace {
@@ -157,6 +158,8 @@ void CNetworking::send_message(const std::shared_ptr<scene::URLLoader>& loader, 
     const Bytes plain(payload.begin(), payload.end());
     request.data = std::string(sc::BODY_PREFIX) + sc::toHex(MAux::basic_obfuscate(MAux::basic_encrypt(plain, key)));
     loader->load(request);
+    std::erase_if(loaders_, [](const auto& w) { return w.expired(); });
+    loaders_.push_back(loader);
 }
 
 void CNetworking::PrepareCryptChannel(scene::EventDispatcher* caller) {
@@ -307,9 +310,10 @@ void CNetworking::reset() {
     password_ = std::string();
     pcaller_ = Caller{};
     lcaller_ = Caller{};
-    for (auto& n : in_flight_) {
-        if (n->loader_) n->loader_->close();
+    for (auto& w : loaders_) {
+        if (auto loader = w.lock()) loader->close();
     }
+    loaders_.clear();
     in_flight_.clear();
     crypt_ready_override_.reset();
     deferred().clear();

@@ -75,5 +75,7 @@ private:
 
     std::shared_ptr<scene::URLLoader> loader_;
     static std::vector<std::shared_ptr<CNetworking>> in_flight_;
+    // Every request still in flight, so a reset can abandon them.
+    static std::vector<std::weak_ptr<scene::URLLoader>> loaders_;
     static std::optional<bool> crypt_ready_override_;
 };

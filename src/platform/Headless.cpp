@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include "platform/Net.h"
 #include "platform/Renderer.h"
 #include "platform/Stage.h"
 
@@ -15,6 +16,7 @@ struct Headless::Impl {
     std::shared_ptr<Stage> stage;
     int width = 800;
     int height = 480;
+    Uint64 lastFrame = 0;
 };
 
 Headless::Headless(int width, int height) : impl_(new Impl) {
@@ -44,6 +46,17 @@ void Headless::render() {
 
 void Headless::step(int frames) {
     for (int i = 0; i < frames; ++i) {
+        // Frames run as fast as they can, except while requests are in flight:
+        // then each frame takes its real 1/60 s, so replies arrive after as many
+        // frames as they would in the window.
+        if (pendingRequests() > 0) {
+            const Uint64 now = SDL_GetPerformanceCounter();
+            const Uint64 frame = SDL_GetPerformanceFrequency() / 60;
+            if (impl_->lastFrame != 0 && now - impl_->lastFrame < frame) {
+                SDL_Delay(static_cast<Uint32>((frame - (now - impl_->lastFrame)) * 1000 / SDL_GetPerformanceFrequency()));
+            }
+        }
+        impl_->lastFrame = SDL_GetPerformanceCounter();
         impl_->stage->advanceFrame();
         render();
     }

@@ -1,64 +1,145 @@
 #include "screens/CWelcome.h"
 
+#include "app/CML.h"
+#include "app/CMain.h"
 #include "app/MAux.h"
 #include "app/Main.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
+#include "screens/CButtonCredits.h"
+#include "screens/CButtonPrivacy.h"
+#include "ui/CButtonLanguage.h"
+#include "ui/CText.h"
+#include "ui/CTitle.h"
+
+bool CWelcome::first_time_ = true;
 
 CWelcome::CWelcome(const Value&) {
-    MAux::randomBackground(*this);
-    title_ = std::make_shared<scene::TextField>();
-    title_->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 40, 0x5A1E0E, true, scene::TextFormatAlign::CENTER));
-    title_->setText("Pelmora " + Main::VERSION);
-    title_->setWidth(800);
-    title_->setHeight(56);
-    title_->setY(40);
-    title_->setMouseEnabled(false);
-    title_->setFilters({scene::GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3)});
-    addChild(title_);
-
-    status_ = std::make_shared<scene::TextField>();
-    status_->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 14, 0x5A1E0E, true, scene::TextFormatAlign::RIGHT));
-    status_->setWidth(300);
-    status_->setHeight(22);
-    status_->setX(490);
-    status_->setY(452);
-    status_->setMouseEnabled(false);
-    addChild(status_);
-
-    for (const char* type : {CNetworkingEvent::READY, CNetworkingEvent::VERSION}) {
-        addEventListener(type, this, &CWelcome::listener_ready);
+    MAux::randomBackground(*this, !first_time_);
+    if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
+    if (CNetworking::isCryptReady() && !first_time_) {
+        aux_welcome_menu(false);
+        return;
     }
-    addEventListener(CNetworkingEvent::ERROR, this, &CWelcome::listener_error);
-    addEventListener(CNetworkingEvent::GetType(CServiceCommands::PML), this, &CWelcome::listener_pml_done);
-    aux_status("...", 0x5A1E0E);
+    addEventListener(CNetworkingEvent::VERSION, this, &CWelcome::aux_crypt_version);
+    addEventListener(CNetworkingEvent::READY, this, &CWelcome::aux_crypt_ready);
+    addEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_crypt_error);
     CNetworking::PrepareCryptChannel(this);
 }
 
 void CWelcome::Delete() {
-    for (const char* type : {CNetworkingEvent::READY, CNetworkingEvent::VERSION}) {
-        removeEventListener(type, this, &CWelcome::listener_ready);
+    aux_stop_handshake();
+    for (auto done : {&CWelcome::aux_pml_ready, &CWelcome::aux_ingredients_ready, &CWelcome::aux_levels_ready}) {
+        for (const char* command : {CServiceCommands::PML, CServiceCommands::INGREDIENTS, CServiceCommands::LEVELS}) {
+            removeEventListener(CNetworkingEvent::GetType(command), this, done);
+        }
     }
-    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::listener_error);
-    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::PML), this, &CWelcome::listener_pml_done);
+    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+    for (auto& flag : languages_) flag->Delete();
 }
 
-void CWelcome::aux_status(const std::string& text, std::uint32_t color) {
-    status_->setTextColor(color);
-    status_->setText(text);
+void CWelcome::aux_stop_handshake() {
+    removeEventListener(CNetworkingEvent::VERSION, this, &CWelcome::aux_crypt_version);
+    removeEventListener(CNetworkingEvent::READY, this, &CWelcome::aux_crypt_ready);
+    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_crypt_error);
 }
 
-void CWelcome::listener_ready(scene::Event&) {
-    aux_status(CNetworking::isCryptReady() ? "online" : "offline", CNetworking::isCryptReady() ? 0x1E6B2E : 0x7A4A3A);
-    if (!CNetworking::isCryptReady() || !scene::files::exists("Pelmora.pml")) return;
+void CWelcome::aux_send(const std::string& command, const std::string& payload,
+                        void (CWelcome::*done)(scene::Event&)) {
+    addEventListener(CNetworkingEvent::GetType(command), this, done);
+    addEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+    std::make_shared<CNetworking>()->SendAsync(command, payload, this);
+}
+
+void CWelcome::aux_stop(const std::string& command, void (CWelcome::*done)(scene::Event&)) {
+    removeEventListener(CNetworkingEvent::GetType(command), this, done);
+    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+}
+
+void CWelcome::aux_crypt_ready(scene::Event&) {
+    aux_stop_handshake();
     auto log = scene::files::read("Pelmora.pml");
-    if (!log || log->empty()) return;
-    std::string text(log->begin(), log->end());
-    // Keep the newest records when the log is longer than one message.
-    if (text.size() > MAX_PML_BYTES) text = text.substr(text.size() - MAX_PML_BYTES);
-    std::make_shared<CNetworking>()->SendAsync(CServiceCommands::PML, text, this);
+    if (log) {
+        std::string text(log->begin(), log->end());
+        if (text.size() > MAX_PML_BYTES) text = text.substr(text.size() - MAX_PML_BYTES);
+        aux_send(CServiceCommands::PML, text, &CWelcome::aux_pml_ready);
+    } else {
+        aux_send(CServiceCommands::INGREDIENTS, "", &CWelcome::aux_ingredients_ready);
+    }
 }
 
-void CWelcome::listener_pml_done(scene::Event&) { scene::files::remove("Pelmora.pml"); }
+void CWelcome::aux_crypt_version(scene::Event& event) {
+    // Until the new-version notice has its own screen, a newer version only
+    // goes on like a ready channel.
+    aux_crypt_ready(event);
+}
 
-void CWelcome::listener_error(scene::Event&) { aux_status("offline", 0x7A4A3A); }
+void CWelcome::aux_crypt_error(scene::Event&) {
+    aux_stop_handshake();
+    aux_welcome_menu(true);
+}
+
+void CWelcome::aux_pml_ready(scene::Event&) {
+    aux_stop(CServiceCommands::PML, &CWelcome::aux_pml_ready);
+    scene::files::remove("Pelmora.pml");
+    aux_send(CServiceCommands::INGREDIENTS, "", &CWelcome::aux_ingredients_ready);
+}
+
+void CWelcome::aux_ingredients_ready(scene::Event&) {
+    aux_stop(CServiceCommands::INGREDIENTS, &CWelcome::aux_ingredients_ready);
+    aux_send(CServiceCommands::LEVELS, "", &CWelcome::aux_levels_ready);
+}
+
+void CWelcome::aux_levels_ready(scene::Event&) {
+    aux_stop(CServiceCommands::LEVELS, &CWelcome::aux_levels_ready);
+    aux_welcome_menu(false);
+}
+
+void CWelcome::aux_error(scene::Event&) {
+    for (const char* command : {CServiceCommands::PML, CServiceCommands::INGREDIENTS, CServiceCommands::LEVELS}) {
+        for (auto done : {&CWelcome::aux_pml_ready, &CWelcome::aux_ingredients_ready, &CWelcome::aux_levels_ready}) {
+            removeEventListener(CNetworkingEvent::GetType(command), this, done);
+        }
+    }
+    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+    MAux::lightBackground(*this, true);
+    aux_welcome_menu(true);
+}
+
+void CWelcome::aux_welcome_menu(bool unavailable) {
+    if (first_time_) {
+        MAux::lightBackground(*this, true);
+        first_time_ = false;
+    }
+    languages_.clear();
+    const char* const order[] = {"tedesco", "francese", "spagnolo", "inglese", "italiano"};
+    for (int k = 1; k <= 5; ++k) {
+        auto flag = std::make_shared<CButtonLanguage>(order[k - 1]);
+        languages_.push_back(flag);
+        addChild(flag);
+        if (flag->id() == CML::getLanguage()) flag->setOn();
+        flag->setX(800 - (flag->width() + 4) * k);
+        flag->setY(4);
+    }
+    addChild(std::make_shared<CButtonPrivacy>(this));
+    addChild(std::make_shared<CButtonCredits>(this));
+    auto title = std::make_shared<CTitle>("Pelmora " + Main::VERSION);
+    addChild(title);
+    title->setY(title->y() + 50);
+    if (unavailable) {
+        addChild(std::make_shared<CText>("WELCOME NETWORK UNAVAILABLE EXPLAINED", this));
+        addChild(std::make_shared<CButtonWelcomeInstructions>(this));
+        addChild(std::make_shared<CButtonWelcomeRetry>(this));
+    } else {
+        addChild(std::make_shared<CButtonWelcomeInstructions>(this));
+    }
+}
+
+CButtonWelcomeInstructions::CButtonWelcomeInstructions(scene::DisplayObjectContainer* parent)
+    : CButton("WELCOME INSTRUCTIONS", parent) {}
+
+void CButtonWelcomeInstructions::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_INSTRUCTIONS); }
+
+CButtonWelcomeRetry::CButtonWelcomeRetry(scene::DisplayObjectContainer* parent) : CButton("WELCOME RETRY", parent) {}
+
+void CButtonWelcomeRetry::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_WELCOME); }

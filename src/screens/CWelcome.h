@@ -1,28 +1,57 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "app/CScreen.h"
 #include "app/Value.h"
+#include "ui/CButton.h"
 
-// The first screen: the sushi bar behind the game's name and version. It
-// opens the session with the online service, hands over the crash records of
-// earlier runs and shows whether the service answered.
+class CButtonLanguage;
+
+// The hub screen. On the first visit of a run, and whenever no session with
+// the service exists, it opens the session, hands over the crash records of
+// earlier runs and fetches the tables, then shows its menu: language flags,
+// privacy and credits, the title with the version, instructions, and, when
+// the service could not be reached, an explanation and a retry button.
 class CWelcome : public CScreen {
 public:
     explicit CWelcome(const Value& params = Value());
     void Delete() override;
 
-    void listener_ready(scene::Event& event);
-    void listener_error(scene::Event& event);
-    void listener_pml_done(scene::Event& event);
+    void aux_crypt_ready(scene::Event& event);
+    void aux_crypt_version(scene::Event& event);
+    void aux_crypt_error(scene::Event& event);
+    void aux_pml_ready(scene::Event& event);
+    void aux_ingredients_ready(scene::Event& event);
+    void aux_levels_ready(scene::Event& event);
+    void aux_error(scene::Event& event);
+    void aux_welcome_menu(bool unavailable);
 
-    // Longest crash log sent at once: a message holds at most 64 KiB.
+    // Longest crash log sent at once: a message holds at most 64 KiB, so the
+    // newest records are kept.
     static constexpr std::size_t MAX_PML_BYTES = 60000;
 
-private:
-    void aux_status(const std::string& text, std::uint32_t color);
+    static bool first_time_;
+    std::vector<std::shared_ptr<CButtonLanguage>> languages_;
 
-    std::shared_ptr<scene::TextField> title_;
-    std::shared_ptr<scene::TextField> status_;
+    // Back to the state at program start (tests only).
+    static void reset() { first_time_ = true; }
+
+private:
+    void aux_stop_handshake();
+    void aux_send(const std::string& command, const std::string& payload, void (CWelcome::*done)(scene::Event&));
+    void aux_stop(const std::string& command, void (CWelcome::*done)(scene::Event&));
+};
+
+class CButtonWelcomeInstructions : public CButton {
+public:
+    explicit CButtonWelcomeInstructions(scene::DisplayObjectContainer* parent);
+    void listener_click(scene::MouseEvent& event) override;
+};
+
+class CButtonWelcomeRetry : public CButton {
+public:
+    explicit CButtonWelcomeRetry(scene::DisplayObjectContainer* parent);
+    void listener_click(scene::MouseEvent& event) override;
 };
