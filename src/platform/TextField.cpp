@@ -275,8 +275,20 @@ void TextField::setTextFormat(const TextFormat& format, int begin, int end) {
         if (b < n) out.push_back({r.text.substr(byteOffset(r.text, b)), r.style});
         pos += n;
     }
+    // The same format applied again (a hover handler on every pointer move) changes nothing.
+    std::vector<Run> merged;
+    for (auto& r : out) {
+        if (r.text.empty()) continue;
+        if (!merged.empty() && merged.back().style == r.style) merged.back().text += r.text;
+        else merged.push_back(std::move(r));
+    }
+    const bool same = merged.size() == runs_.size() &&
+                      std::equal(merged.begin(), merged.end(), runs_.begin(), [](const Run& a, const Run& b) {
+                          return a.text == b.text && a.style == b.style;
+                      });
+    if (same) return;
     const std::string html = html_;
-    setRuns(std::move(out), true);
+    setRuns(std::move(merged), true);
     html_ = html;
 }
 

@@ -146,6 +146,15 @@ TEST(Text, GlowIsRasterisedOnceAndAgainOnlyAfterAChange) {
     EXPECT_EQ(detail::Renderer::rasterCount(), 2);
     detail::Renderer::resetRasterCount();
     t->setText("Pelmora!");  // the same text is no change
+    TextFormat red;
+    red.color = 0xFF0000;
+    t->setTextFormat(red);
     h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 2);
+    detail::Renderer::resetRasterCount();
+    for (int i = 0; i < 10; ++i) {
+        t->setTextFormat(red);  // a format already in place is no change either
+        h.step();
+    }
     EXPECT_EQ(detail::Renderer::rasterCount(), 0);
 }
