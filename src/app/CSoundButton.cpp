@@ -3,21 +3,11 @@
 #include "app/CSound.h"
 #include "app/MAux.h"
 
-namespace {
-
-std::shared_ptr<scene::Sprite> picture(const std::string& name) {
-    auto s = std::make_shared<scene::Sprite>();
-    s->addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData(name)));
-    return s;
-}
-
-}  // namespace
-
 CSoundButton::CSoundButton(void*) {
-    button_on_ = picture("assets/music/on.png");
-    button_on_over_ = picture("assets/music/on_over.png");
-    button_off_ = picture("assets/music/off.png");
-    button_off_over_ = picture("assets/music/off_over.png");
+    button_on_ = MAux::pictureSprite("assets/music/on.png");
+    button_on_over_ = MAux::pictureSprite("assets/music/on_over.png");
+    button_off_ = MAux::pictureSprite("assets/music/off.png");
+    button_off_over_ = MAux::pictureSprite("assets/music/off_over.png");
     for (auto* p : {&button_on_, &button_on_over_, &button_off_, &button_off_over_}) addChild(*p);
     aux_show(CSound::isEnabled() ? button_on_ : button_off_);
     addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CSoundButton::listener_mouse_over);

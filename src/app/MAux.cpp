@@ -120,6 +120,12 @@ std::shared_ptr<scene::Sound> MAux::getSound(const std::string& name) {
     return scene::SoundRegistry::get(id);
 }
 
+std::shared_ptr<scene::Sprite> MAux::pictureSprite(const std::string& name) {
+    auto s = std::make_shared<scene::Sprite>();
+    s->addChild(std::make_shared<scene::Bitmap>(getBitmapData(name)));
+    return s;
+}
+
 void MAux::randomBackground(scene::DisplayObjectContainer& container, bool overlay) {
     const int r = static_cast<int>(std::floor(random() * 10));
     static const char* const pictures[] = {"assets/welcome01.png", "assets/welcome02.png", "assets/welcome03.png",

@@ -51,6 +51,8 @@ public:
     // Decoded once and kept; a missing or damaged entry gives an empty transparent picture.
     static std::shared_ptr<scene::BitmapData> getBitmapData(const std::string& name);
     static std::shared_ptr<scene::Sound> getSound(const std::string& name);
+    // A sprite holding one bitmap of a package picture: the pictures of switches and flags.
+    static std::shared_ptr<scene::Sprite> pictureSprite(const std::string& name);
 
     static void randomBackground(scene::DisplayObjectContainer& container, bool overlay = true);
     static void lightBackground(scene::DisplayObjectContainer& container, std::optional<bool> replace = std::nullopt);

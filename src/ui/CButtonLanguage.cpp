@@ -4,21 +4,11 @@
 #include "app/CMain.h"
 #include "app/MAux.h"
 
-namespace {
-
-std::shared_ptr<scene::Sprite> picture(const std::string& name) {
-    auto s = std::make_shared<scene::Sprite>();
-    s->addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData(name)));
-    return s;
-}
-
-}  // namespace
-
 CButtonLanguage::CButtonLanguage(const std::string& language) : id_(language) {
     const std::string base = "assets/languages/" + language;
-    button_ = picture(base + "_off.png");
-    button_over_ = picture(base + "_over.png");
-    button_on_ = picture(base + "_on.png");
+    button_ = MAux::pictureSprite(base + "_off.png");
+    button_over_ = MAux::pictureSprite(base + "_over.png");
+    button_on_ = MAux::pictureSprite(base + "_on.png");
     addChild(button_);
     addChild(button_over_);
     addChild(button_on_);

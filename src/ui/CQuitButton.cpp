@@ -4,19 +4,9 @@
 #include "app/CSoundButton.h"
 #include "app/MAux.h"
 
-namespace {
-
-std::shared_ptr<scene::Sprite> picture(const std::string& name) {
-    auto s = std::make_shared<scene::Sprite>();
-    s->addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData(name)));
-    return s;
-}
-
-}  // namespace
-
 CQuitButton::CQuitButton() {
-    button_ = picture("assets/quit.png");
-    button_over_ = picture("assets/quit_over.png");
+    button_ = MAux::pictureSprite("assets/quit.png");
+    button_over_ = MAux::pictureSprite("assets/quit_over.png");
     addChild(button_);
     addEventListener(scene::MouseEvent::MOUSE_OVER, this, &CQuitButton::listener_mouse_over);
     addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CQuitButton::listener_mouse_out);
