@@ -29,12 +29,7 @@ CWelcome::CWelcome(const Value&) {
 
 void CWelcome::Delete() {
     aux_stop_handshake();
-    for (auto done : {&CWelcome::aux_pml_ready, &CWelcome::aux_ingredients_ready, &CWelcome::aux_levels_ready}) {
-        for (const char* command : {CServiceCommands::PML, CServiceCommands::INGREDIENTS, CServiceCommands::LEVELS}) {
-            removeEventListener(CNetworkingEvent::GetType(command), this, done);
-        }
-    }
-    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+    aux_stop_downloads();
     for (auto& flag : languages_) flag->Delete();
 }
 
@@ -95,13 +90,14 @@ void CWelcome::aux_levels_ready(scene::Event&) {
     aux_welcome_menu(false);
 }
 
+void CWelcome::aux_stop_downloads() {
+    aux_stop(CServiceCommands::PML, &CWelcome::aux_pml_ready);
+    aux_stop(CServiceCommands::INGREDIENTS, &CWelcome::aux_ingredients_ready);
+    aux_stop(CServiceCommands::LEVELS, &CWelcome::aux_levels_ready);
+}
+
 void CWelcome::aux_error(scene::Event&) {
-    for (const char* command : {CServiceCommands::PML, CServiceCommands::INGREDIENTS, CServiceCommands::LEVELS}) {
-        for (auto done : {&CWelcome::aux_pml_ready, &CWelcome::aux_ingredients_ready, &CWelcome::aux_levels_ready}) {
-            removeEventListener(CNetworkingEvent::GetType(command), this, done);
-        }
-    }
-    removeEventListener(CNetworkingEvent::ERROR, this, &CWelcome::aux_error);
+    aux_stop_downloads();
     MAux::lightBackground(*this, true);
     aux_welcome_menu(true);
 }

@@ -42,6 +42,8 @@ private:
     void aux_stop_handshake();
     void aux_send(const std::string& command, const std::string& payload, void (CWelcome::*done)(scene::Event&));
     void aux_stop(const std::string& command, void (CWelcome::*done)(scene::Event&));
+    // Stops listening for every download of the start-up sequence and its failure.
+    void aux_stop_downloads();
 };
 
 class CButtonWelcomeInstructions : public CButton {
