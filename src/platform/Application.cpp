@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/CrashLog.h"
 #include "platform/Event.h"
 #include "platform/Renderer.h"
 #include "platform/Stage.h"
@@ -103,6 +104,9 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
         stage->setColor(config.background);
         SDL_StartTextInput();
         ready(*stage);
+        // SDL loads its video and audio back-ends on demand: let the crash
+        // logger see them.
+        refreshCrashModules();
 
         const Uint64 freq = SDL_GetPerformanceFrequency();
         const double period = static_cast<double>(freq) / (config.frameRate > 0 ? config.frameRate : 60.0);

@@ -1,7 +1,7 @@
 #include "platform/CrashLog.h"
 
-#include <dlfcn.h>
 #include <elf.h>
+#include <link.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/syscall.h>
@@ -9,6 +9,8 @@
 #include <ucontext.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace scene {
@@ -16,10 +18,71 @@ namespace scene {
 namespace {
 
 constexpr int kMaxRecords = 31;
-char logPathBuffer[512] = "Pelmora.pml";
-char exePath[512] = "";
-std::uintptr_t exeBase = 0;
+constexpr std::size_t kPathMax = 512;
+char logPathBuffer[kPathMax] = "Pelmora.pml";
 alignas(16) unsigned char altStack[64 * 1024];
+
+// The loaded modules, collected outside the handler: dladdr and
+// dl_iterate_phdr take the dynamic loader's lock, which the faulting thread
+// may hold. Two tables, so a refresh never changes the one being read.
+struct Module {
+    std::uintptr_t start = 0;
+    std::uintptr_t end = 0;
+    std::uintptr_t base = 0;
+    char path[kPathMax] = "";
+};
+constexpr int kMaxModules = 256;
+struct ModuleTable {
+    Module modules[kMaxModules];
+    int count = 0;
+};
+ModuleTable tables[2];
+std::atomic<int> current{0};
+// Modules added by hand come first and survive refreshes.
+ModuleTable extra;
+
+void copyPath(char* out, const char* in) {
+    std::size_t i = 0;
+    for (; in && in[i] && i + 1 < kPathMax; ++i) out[i] = in[i];
+    out[i] = '\0';
+}
+
+int collectModule(dl_phdr_info* info, std::size_t, void* data) {
+    auto* table = static_cast<ModuleTable*>(data);
+    if (table->count >= kMaxModules) return 1;
+    std::uintptr_t lo = UINTPTR_MAX, hi = 0;
+    for (int k = 0; k < info->dlpi_phnum; ++k) {
+        const auto& ph = info->dlpi_phdr[k];
+        if (ph.p_type != PT_LOAD) continue;
+        lo = std::min<std::uintptr_t>(lo, info->dlpi_addr + ph.p_vaddr);
+        hi = std::max<std::uintptr_t>(hi, info->dlpi_addr + ph.p_vaddr + ph.p_memsz);
+    }
+    if (lo >= hi) return 0;
+    Module& m = table->modules[table->count];
+    m.start = lo;
+    m.end = hi;
+    m.base = info->dlpi_addr;
+    // The main program has no name here; its file is /proc/self/exe.
+    if (info->dlpi_name && info->dlpi_name[0]) {
+        copyPath(m.path, info->dlpi_name);
+    } else {
+        const ssize_t n = readlink("/proc/self/exe", m.path, kPathMax - 1);
+        m.path[n > 0 ? n : 0] = '\0';
+    }
+    if (m.path[0]) ++table->count;
+    return 0;
+}
+
+const Module* findModule(std::uintptr_t address) {
+    for (int k = 0; k < extra.count; ++k) {
+        if (extra.modules[k].start <= address && address < extra.modules[k].end) return &extra.modules[k];
+    }
+    const ModuleTable& t = tables[current.load(std::memory_order_acquire)];
+    for (int k = 0; k < t.count; ++k) {
+        if (t.modules[k].start <= address && address < t.modules[k].end) return &t.modules[k];
+    }
+    return nullptr;
+}
 
 // Copies bytes from our own address space; fails instead of faulting on an unreadable address.
 bool readMemory(std::uintptr_t address, void* out, std::size_t size) {
@@ -34,12 +97,14 @@ bool readable(std::uintptr_t address, std::size_t size) {
     return size <= sizeof probe && readMemory(address, probe, size);
 }
 
-// A fixed buffer the fault handler formats into without allocating.
+// A fixed buffer the fault handler formats into without allocating. One byte
+// is always kept for the closing line break.
 struct Line {
-    char text[8192];
+    char* text;
+    std::size_t size;
     std::size_t len = 0;
     void put(const char* s) {
-        while (*s && len + 1 < sizeof text) text[len++] = *s++;
+        while (*s && len + 2 < size) text[len++] = *s++;
     }
     void hex(std::uintptr_t v, bool upper, int width) {
         char digits[2 * sizeof v];
@@ -50,10 +115,10 @@ struct Line {
             v >>= 4;
         } while (v != 0 && n < static_cast<int>(sizeof digits));
         while (n < width && n < static_cast<int>(sizeof digits)) digits[n++] = '0';
-        while (n > 0 && len + 1 < sizeof text) text[len++] = digits[--n];
+        while (n > 0 && len + 2 < size) text[len++] = digits[--n];
     }
     void location(std::uintptr_t address) {
-        char path[512];
+        char path[kPathMax];
         unsigned section = 0;
         std::uintptr_t offset = 0;
         if (moduleSectionOffset(address, path, sizeof path, &section, &offset)) {
@@ -68,9 +133,12 @@ struct Line {
             hex(address, false, 0);
         }
     }
+    void end() {
+        if (size > 0) text[len++] = '\n';
+    }
 };
 
-Line line;
+char recordBuffer[kCrashRecordMax];
 
 void onFault(int sig, siginfo_t*, void* context) {
     const auto* uc = static_cast<const ucontext_t*>(context);
@@ -84,14 +152,6 @@ void onFault(int sig, siginfo_t*, void* context) {
     const std::uintptr_t pc = 0, fp = 0;
     (void)uc;
 #endif
-    line.len = 0;
-    line.put("Exception: ");
-    line.hex(static_cast<std::uintptr_t>(sig), false, 0);
-    line.put(" at ");
-    line.hex(pc, true, 2 * sizeof(std::uintptr_t));
-    line.put(" ");
-    line.location(pc);
-
     // Walk saved frame pointers: f(k+1) is stored at f(k), the return address just after it.
     std::uintptr_t returns[kMaxRecords];
     int n = 0;
@@ -104,15 +164,8 @@ void onFault(int sig, siginfo_t*, void* context) {
         returns[n++] = ret;
         frame = next;
     }
-    line.put(" ");
-    line.hex(static_cast<std::uintptr_t>(n), false, 0);
-    line.put(" record in stack: ");
-    for (int k = 0; k < n; ++k) {
-        line.location(returns[k]);
-        line.put(" ; ");
-    }
-    line.put("\n");
-
+    const std::size_t len = formatCrashRecord(sig, pc, returns, n, recordBuffer, sizeof recordBuffer);
+    Line line{recordBuffer, sizeof recordBuffer, len};
     const int fd = open(logPathBuffer, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd >= 0) {
         std::size_t done = 0;
@@ -130,14 +183,33 @@ void onFault(int sig, siginfo_t*, void* context) {
 
 }  // namespace
 
+std::size_t formatCrashRecord(int sig, std::uintptr_t pc, const std::uintptr_t* returns, int count, char* out,
+                              std::size_t size) {
+    if (size < 2) return 0;
+    Line line{out, size};
+    line.put("Exception: ");
+    line.hex(static_cast<std::uintptr_t>(sig), false, 0);
+    line.put(" at ");
+    line.hex(pc, true, 2 * sizeof(std::uintptr_t));
+    line.put(" ");
+    line.location(pc);
+    line.put(" ");
+    line.hex(static_cast<std::uintptr_t>(count), false, 0);
+    line.put(" record in stack: ");
+    for (int k = 0; k < count; ++k) {
+        line.location(returns[k]);
+        line.put(" ; ");
+    }
+    line.end();
+    return line.len;
+}
+
 bool moduleSectionOffset(std::uintptr_t address, char* path, std::size_t pathSize, unsigned* section,
                          std::uintptr_t* offset) {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(address), &info) == 0 || !info.dli_fbase) return false;
-    const auto base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
-    const char* file = info.dli_fname;
-    if (base == exeBase && exePath[0]) file = exePath;
-    if (!file || !file[0]) return false;
+    const Module* m = findModule(address);
+    if (!m) return false;
+    const std::uintptr_t base = m->base;
+    const char* file = m->path;
     std::size_t i = 0;
     for (; file[i] && i + 1 < pathSize; ++i) path[i] = file[i];
     path[i] = '\0';
@@ -166,14 +238,29 @@ bool moduleSectionOffset(std::uintptr_t address, char* path, std::size_t pathSiz
     return found;
 }
 
+void refreshCrashModules() {
+    const int next = 1 - current.load(std::memory_order_relaxed);
+    tables[next].count = 0;
+    dl_iterate_phdr(&collectModule, &tables[next]);
+    current.store(next, std::memory_order_release);
+}
+
+bool addCrashModule(const char* path, std::uintptr_t start, std::uintptr_t end, std::uintptr_t base) {
+    if (extra.count >= kMaxModules || !path || !path[0] || start >= end) return false;
+    Module& m = extra.modules[extra.count];
+    m.start = start;
+    m.end = end;
+    m.base = base;
+    copyPath(m.path, path);
+    ++extra.count;
+    return true;
+}
+
+void clearAddedCrashModules() { extra.count = 0; }
+
 void installCrashLogger(const char* logPath) {
     std::strncpy(logPathBuffer, logPath, sizeof logPathBuffer - 1);
-    const ssize_t n = readlink("/proc/self/exe", exePath, sizeof exePath - 1);
-    exePath[n > 0 ? n : 0] = '\0';
-    Dl_info self{};
-    if (dladdr(reinterpret_cast<void*>(&installCrashLogger), &self) && self.dli_fbase) {
-        exeBase = reinterpret_cast<std::uintptr_t>(self.dli_fbase);
-    }
+    refreshCrashModules();
     stack_t ss{};
     ss.ss_sp = altStack;
     ss.ss_size = sizeof altStack;

@@ -14,6 +14,17 @@
 
 bool CWelcome::first_time_ = true;
 
+std::string CWelcome::newestRecords(const std::string& log, std::size_t limit) {
+    if (log.size() <= limit) return log;
+    // Cut at a record boundary: only whole lines, the newest ones.
+    std::size_t from = log.size() - limit;
+    if (log[from - 1] != '\n') {
+        const std::size_t next = log.find('\n', from);
+        from = next == std::string::npos ? log.size() : next + 1;
+    }
+    return log.substr(from);
+}
+
 CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
@@ -56,9 +67,8 @@ void CWelcome::aux_crypt_ready(scene::Event&) {
     aux_stop_handshake();
     auto log = scene::files::read("Pelmora.pml");
     if (log) {
-        std::string text(log->begin(), log->end());
-        if (text.size() > MAX_PML_BYTES) text = text.substr(text.size() - MAX_PML_BYTES);
-        aux_send(CServiceCommands::PML, text, &CWelcome::aux_pml_ready);
+        aux_send(CServiceCommands::PML, newestRecords(std::string(log->begin(), log->end()), MAX_PML_BYTES),
+                 &CWelcome::aux_pml_ready);
     } else {
         aux_send(CServiceCommands::INGREDIENTS, "", &CWelcome::aux_ingredients_ready);
     }

@@ -32,6 +32,9 @@ public:
     // newest records are kept.
     static constexpr std::size_t MAX_PML_BYTES = 60000;
 
+    // The newest whole records of a crash log that fit in limit bytes.
+    static std::string newestRecords(const std::string& log, std::size_t limit);
+
     static bool first_time_;
     std::vector<std::shared_ptr<CButtonLanguage>> languages_;
 

@@ -106,6 +106,7 @@ TEST(CrashLog, EachFaultAppendsOneWellFormedRecord) {
 }
 
 TEST(CrashLog, AddressesMapToAModuleSection) {
+    scene::refreshCrashModules();
     char path[512];
     unsigned section = 0;
     std::uintptr_t offset = 0;
@@ -114,4 +115,38 @@ TEST(CrashLog, AddressesMapToAModuleSection) {
     EXPECT_GT(section, 0u);
     EXPECT_NE(std::string(path).find("app_tests"), std::string::npos);
     EXPECT_FALSE(scene::moduleSectionOffset(0x10, path, sizeof path, &section, &offset));
+}
+
+TEST(CrashLog, LongestRecordKeepsItsLineBreak) {
+    // The test binary again, under a path of about 500 bytes.
+    testsupport::TempDir dir;
+    std::filesystem::path deep = dir.path();
+    while (deep.string().size() < 470) deep /= std::string(40, 'd');
+    std::filesystem::create_directories(deep);
+    const auto copy = deep / "app_tests_copy";
+    std::filesystem::copy_file("/proc/self/exe", copy);
+    scene::refreshCrashModules();
+    char real[512];
+    unsigned section = 0;
+    std::uintptr_t offset = 0;
+    const auto here = reinterpret_cast<std::uintptr_t>(&crashInChild);
+    ASSERT_TRUE(scene::moduleSectionOffset(here, real, sizeof real, &section, &offset));
+    ASSERT_TRUE(scene::addCrashModule(copy.c_str(), here - offset - 4096, here + 4096, here - offset - 4096));
+
+    std::uintptr_t returns[31];
+    std::fill(std::begin(returns), std::end(returns), here);
+    std::vector<char> out(scene::kCrashRecordMax);
+    const std::size_t n = scene::formatCrashRecord(11, here, returns, 31, out.data(), out.size());
+    scene::clearAddedCrashModules();
+    const std::string record(out.data(), n);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record.back(), '\n');
+    long entries = 0;
+    for (std::size_t at = 0; (at = record.find(copy.string() + "@", at)) != std::string::npos; ++at) ++entries;
+    EXPECT_EQ(entries, 32);  // the fault and all 31 returns, none cut
+
+    // A buffer too small for the record still ends it with the break.
+    const std::size_t cut = scene::formatCrashRecord(11, here, returns, 31, out.data(), 300);
+    EXPECT_EQ(cut, 300u - 1);
+    EXPECT_EQ(out[cut - 1], '\n');
 }

@@ -149,3 +149,11 @@ TEST_F(Welcome, FlagsStillSwitchLanguageAfterEachSideScreen) {
     EXPECT_EQ(CML::getLanguage(), "inglese");
     EXPECT_NE(screen(), welcome);  // rebuilt in the new language
 }
+
+TEST(WelcomeCrashLog, OnlyWholeNewestRecordsAreSent) {
+    const std::string log = "aaa\nbbbb\ncc\n";
+    EXPECT_EQ(CWelcome::newestRecords(log, 100), log);
+    EXPECT_EQ(CWelcome::newestRecords(log, 8), "bbbb\ncc\n");  // the cut falls on a boundary
+    EXPECT_EQ(CWelcome::newestRecords(log, 7), "cc\n");        // a partial record is dropped
+    EXPECT_EQ(CWelcome::newestRecords(log, 2), "");
+}
