@@ -1,5 +1,6 @@
 #include "app/ApplicationMain.h"
 
+#include "app/CSound.h"
 #include "app/Main.h"
 #include "platform/Application.h"
 
@@ -26,5 +27,8 @@ int ApplicationMain::main() {
     config.background = 0x000000;
     config.resizable = true;
     config.title = "Pelmora";
-    return scene::Application::run(config, [](scene::Stage&) { Main::main(); });
+    return scene::Application::run(config, [](scene::Stage&) {
+        CSound::prepare();
+        Main::main();
+    });
 }

@@ -11,6 +11,15 @@ CSound::CSound(const std::string& name) {
     if (auto sound = MAux::getSound("assets/music/" + name + ".mp3")) sound->play();
 }
 
+void CSound::enable() {
+    enabled_ = true;
+    prepare();
+}
+
+void CSound::prepare() {
+    if (enabled_) scene::SoundRegistry::preload();
+}
+
 void CSound::reset() {
     enabled_ = true;
     requests_ = 0;

@@ -8,7 +8,10 @@ class CSound {
 public:
     explicit CSound(const std::string& name);
 
-    static void enable() { enabled_ = true; }
+    static void enable();
+    // Opens the audio device and decodes the effects while the switch is on,
+    // ahead of the first effect (at start-up and when switched on).
+    static void prepare();
     static void disable() { enabled_ = false; }
     static bool isEnabled() { return enabled_; }
     static void soundtrack() {}

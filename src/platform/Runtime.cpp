@@ -143,12 +143,14 @@ Sound::~Sound() {
     if (chunk_) Mix_FreeChunk(static_cast<Mix_Chunk*>(chunk_));
 }
 
+void Sound::load() {
+    if (tried_ || !openAudio()) return;
+    tried_ = true;
+    chunk_ = Mix_LoadWAV(path_.c_str());
+}
+
 void Sound::play() {
-    if (!openAudio()) return;
-    if (!tried_) {
-        tried_ = true;
-        chunk_ = Mix_LoadWAV(path_.c_str());
-    }
+    load();
     if (chunk_) Mix_PlayChannel(-1, static_cast<Mix_Chunk*>(chunk_), 0);
 }
 
@@ -163,6 +165,13 @@ std::shared_ptr<Sound> SoundRegistry::get(const std::string& id) {
     auto sound = std::shared_ptr<Sound>(new Sound(p->second));
     r.sounds.emplace(id, sound);
     return sound;
+}
+
+void SoundRegistry::preload() {
+    if (!openAudio()) return;
+    for (const auto& entry : registry().paths) {
+        if (auto sound = get(entry.first)) sound->load();
+    }
 }
 
 void SoundRegistry::clear() {

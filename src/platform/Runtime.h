@@ -29,6 +29,9 @@ public:
     Sound& operator=(const Sound&) = delete;
     // Plays once on a free channel; silent when no audio device could be opened.
     void play();
+    // Decodes the file once; the first play then costs no decoding.
+    void load();
+    bool loaded() const { return chunk_ != nullptr; }
     const std::string& path() const { return path_; }
 
 private:
@@ -46,6 +49,9 @@ public:
     // Null for an id that was never registered.
     static std::shared_ptr<Sound> get(const std::string& id);
     static void clear();
+    // Opens the audio device and decodes every registered sound now, so the
+    // first effect of a game does not stall a frame. Silent without a device.
+    static void preload();
     // Whether an audio device (real or the silent fallback) is open.
     static bool audioOpen();
 };

@@ -42,8 +42,11 @@ TEST(Sound, RegisteredSoundsPlayAndUnknownOrBrokenOnesStaySilent) {
     SoundRegistry::registerSound("tone.wav", tone.string());
     SoundRegistry::registerSound("junk.mp3", junk.string());
 
+    SoundRegistry::preload();  // decoded ahead of the first play
     auto sound = SoundRegistry::get("tone.wav");
     ASSERT_TRUE(sound);
+    EXPECT_TRUE(sound->loaded());
+    EXPECT_FALSE(SoundRegistry::get("junk.mp3")->loaded());
     EXPECT_EQ(SoundRegistry::get("tone.wav"), sound);  // loaded once, shared
     sound->play();
     EXPECT_TRUE(SoundRegistry::audioOpen());  // a real device or the silent stand-in
