@@ -578,10 +578,12 @@ void TextField::render(detail::Renderer& r, const Transform& pt) {
     if (rasterDirty_) rasterise();
     raster_->setFilters(filters());
     if (SDL_Surface* s = raster_->surface()) {
-        const bool clipped = s->w > boxWidth_ + 0.5 || s->h > boxHeight_ + 0.5 || scrollX_ > 0;
+        const bool tall = s->h > boxHeight_ + 0.5 && !overflowVisible_;
+        const bool clipped = s->w > boxWidth_ + 0.5 || tall || scrollX_ > 0;
         if (clipped) {
+            const double visibleHeight = overflowVisible_ ? s->h : std::min<double>(s->h, std::ceil(boxHeight_));
             const Rect source{std::floor(scrollX_), 0, std::min<double>(s->w - std::floor(scrollX_), std::ceil(boxWidth_)),
-                              std::min<double>(s->h, std::ceil(boxHeight_))};
+                              visibleHeight};
             raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a, nullptr, nullptr, &source);
         } else {
             raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a);

@@ -65,6 +65,10 @@ public:
     void setDisplayAsPassword(bool v);
     int maxChars() const { return maxChars_; }
     void setMaxChars(int n) { maxChars_ = n < 0 ? 0 : n; }
+    // Lets the text draw below the box instead of being cut at its height
+    // (descenders of a one-line caption whose box is its font size).
+    bool overflowVisible() const { return overflowVisible_; }
+    void setOverflowVisible(bool v) { overflowVisible_ = v; }
     bool border() const { return border_; }
     void setBorder(bool v) { border_ = v; }
     std::uint32_t borderColor() const { return borderColor_; }
@@ -152,6 +156,7 @@ private:
     bool password_ = false;
     int maxChars_ = 0;
     bool border_ = false;
+    bool overflowVisible_ = false;
     std::uint32_t borderColor_ = 0;
     bool background_ = false;
     std::uint32_t backgroundColor_ = 0xFFFFFF;

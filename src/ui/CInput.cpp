@@ -34,10 +34,7 @@ CInput::CInput(const std::optional<std::string>& text, bool password, scene::Dis
     text_->setFilters({CWidget::glow()});
     text_->setTextFormat(*format_input_);
     text_->setBorder(false);
-    // A 24-pixel line with its descenders is a little taller than the box:
-    // centre the field on the box rather than cut the bottom of g, j, p and q.
-    text_->setHeight(CWidget::lineHeight(*text_, HEIGHT));
-    text_->setY(std::floor((HEIGHT - text_->height()) / 2));
+    CWidget::oneLine(*text_, HEIGHT);
     text_->setDisplayAsPassword(password);
     text_->setType(scene::TextFieldType::INPUT);
 

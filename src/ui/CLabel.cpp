@@ -11,7 +11,7 @@ CLabel::CLabel(const std::string& key, const scene::DisplayObjectContainer* cont
     t_->setDefaultTextFormat(*format_label_);
     t_->setText(CML::text(key));
     t_->setWidth(400);
-    t_->setHeight(CWidget::lineHeight(*t_, *format_label_->size));
+    CWidget::oneLine(*t_, *format_label_->size);
     t_->setFilters({CWidget::glow()});
     addChild(t_);
 

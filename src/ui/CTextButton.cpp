@@ -8,7 +8,8 @@ CTextButton::CTextButton(const std::string& key, scene::DisplayObjectContainer* 
     t_->setDefaultTextFormat(*normal_);
     t_->setText(CML::text(key));
     t_->setWidth(800);
-    t_->setHeight(CWidget::lineHeight(*t_, *normal_->size));
+    CWidget::oneLine(*t_, *normal_->size);
+    CWidget::fitCaption(*t_, 800, *normal_->size);
     t_->setFilters({CWidget::glow()});
     if (look.passiveCaption) {
         t_->setType(scene::TextFieldType::DYNAMIC);
@@ -54,6 +55,6 @@ void CTextButton::listener_out(scene::MouseEvent&) { t_->setTextFormat(*normal_)
 void CTextButton::listener_click(scene::MouseEvent&) {}
 
 void CTextButton::setWidth(double w) {
-    t_->setWidth(w);
+    CWidget::fitCaption(*t_, w, *normal_->size);
     s_->setWidth(w);
 }

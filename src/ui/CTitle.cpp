@@ -14,7 +14,7 @@ CTitle::CTitle(const std::string& key, const scene::DisplayObjectContainer* cont
     t->setDefaultTextFormat(*format_title_);
     t->setText(CML::text(key));
     t->setWidth(800);
-    t->setHeight(CWidget::lineHeight(*t, *format_title_->size));
+    CWidget::oneLine(*t, *format_title_->size);
     t->setFilters({CWidget::glow()});
     addChild(t);
 

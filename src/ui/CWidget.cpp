@@ -19,13 +19,18 @@ std::shared_ptr<scene::Sprite> CWidget::cover(double width, double height) {
     return s;
 }
 
-double CWidget::lineHeight(const scene::TextField& field, double nominal) {
-    // A line of the field's own format, whatever it holds now: an input may be
-    // empty when it is made and get its text later.
-    scene::TextField probe;
-    probe.setDefaultTextFormat(field.defaultTextFormat());
-    probe.setText("Xg");
-    const double line = std::max(probe.textHeight(), field.textHeight());
-    // 2 pixels of gutter above and below the laid-out text.
-    return std::max(nominal, std::ceil(line) + 4);
+void CWidget::oneLine(scene::TextField& field, double height) {
+    field.setHeight(height);
+    field.setOverflowVisible(true);
+}
+
+void CWidget::fitCaption(scene::TextField& field, double width, double height) {
+    // The laid-out text has a 2-pixel gutter on each side.
+    const double needed = field.textWidth() + 4;
+    const double k = needed > width && needed > 0 ? width / needed : 1.0;
+    field.setScaleX(k);
+    field.setScaleY(k);
+    field.setWidth(width / k);
+    field.setX(0);
+    field.setY(std::floor(height * (1 - k) / 2));
 }

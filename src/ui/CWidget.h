@@ -14,10 +14,13 @@ public:
     static double placeBelowLastChild(const scene::DisplayObjectContainer* container, double displacement);
     // A sprite holding "assets/b.png" stretched to width by height.
     static std::shared_ptr<scene::Sprite> cover(double width, double height);
-    // Height for a one-line field whose nominal height is its font size: the
-    // font's full line (descenders and gutter included) is taller than that,
-    // and a box of the nominal height would cut off the bottom of g, p and y.
-    static double lineHeight(const scene::TextField& field, double nominal);
+    // Gives a one-line field its layout height (its font size, which screens'
+    // coordinates rely on) and lets descenders draw below that box instead
+    // of being cut off.
+    static void oneLine(scene::TextField& field, double height);
+    // Scales a one-line caption down, centred in its box, when its text is
+    // wider than width; back to full size when it fits.
+    static void fitCaption(scene::TextField& field, double width, double height);
     // The light yellow halo of captions, labels and inputs.
     static scene::GlowFilter glow() { return scene::GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3); }
 };

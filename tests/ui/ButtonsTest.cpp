@@ -152,6 +152,15 @@ TEST_F(Buttons, NarrowingKeepsTheCaptionAtItsSize) {
     h().click(390, a->y() + 10);
     h().click(410, a->y() + 10);
     EXPECT_EQ(a->clicks, 1);
+
+    // A caption wider than its button shrinks to fit, centred on its row.
+    const double full = a->t_->textWidth();
+    a->setWidth(full / 2);
+    EXPECT_LT(a->t_->scaleX(), 0.6);
+    EXPECT_LE(a->t_->width(), full / 2 + 0.01);
+    EXPECT_GT(a->t_->y(), 0);
+    a->setWidth(800);
+    EXPECT_EQ(a->t_->scaleX(), 1);
 }
 
 TEST_F(Buttons, ButtonsDroppedBeforeTheirScreenLeaveNoListenerBehind) {
