@@ -13,11 +13,12 @@
 #include "ui/CTitle.h"
 
 bool CWelcome::first_time_ = true;
+bool CWelcome::startup_done_ = false;
 
 CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
-    if (CNetworking::isCryptReady() && !first_time_) {
+    if (CNetworking::isCryptReady() && startup_done_) {
         aux_welcome_menu(false);
         return;
     }
@@ -63,10 +64,9 @@ void CWelcome::aux_crypt_ready(scene::Event&) {
     }
 }
 
-void CWelcome::aux_crypt_version(scene::Event& event) {
-    // Until the new-version notice has its own screen, a newer version only
-    // goes on like a ready channel.
-    aux_crypt_ready(event);
+void CWelcome::aux_crypt_version(scene::Event&) {
+    aux_stop_handshake();
+    CMain::Dispatch(CMain::SCREEN_NEW_VERSION);
 }
 
 void CWelcome::aux_crypt_error(scene::Event&) {
@@ -87,6 +87,7 @@ void CWelcome::aux_ingredients_ready(scene::Event&) {
 
 void CWelcome::aux_levels_ready(scene::Event&) {
     aux_stop(CServiceCommands::LEVELS, &CWelcome::aux_levels_ready);
+    startup_done_ = true;
     aux_welcome_menu(false);
 }
 
@@ -107,16 +108,7 @@ void CWelcome::aux_welcome_menu(bool unavailable) {
         MAux::lightBackground(*this, true);
         first_time_ = false;
     }
-    languages_.clear();
-    const char* const order[] = {"tedesco", "francese", "spagnolo", "inglese", "italiano"};
-    for (int k = 1; k <= 5; ++k) {
-        auto flag = std::make_shared<CButtonLanguage>(order[k - 1]);
-        languages_.push_back(flag);
-        addChild(flag);
-        if (flag->id() == CML::getLanguage()) flag->setOn();
-        flag->setX(800 - (flag->width() + 4) * k);
-        flag->setY(4);
-    }
+    languages_ = aux_add_flags(*this);
     addChild(std::make_shared<CButtonPrivacy>(this));
     addChild(std::make_shared<CButtonCredits>(this));
     auto title = std::make_shared<CTitle>("Pelmora " + Main::VERSION);
@@ -129,6 +121,20 @@ void CWelcome::aux_welcome_menu(bool unavailable) {
     } else {
         addChild(std::make_shared<CButtonWelcomeInstructions>(this));
     }
+}
+
+std::vector<std::shared_ptr<CButtonLanguage>> CWelcome::aux_add_flags(scene::DisplayObjectContainer& screen) {
+    std::vector<std::shared_ptr<CButtonLanguage>> flags;
+    const char* const order[] = {"tedesco", "francese", "spagnolo", "inglese", "italiano"};
+    for (int k = 1; k <= 5; ++k) {
+        auto flag = std::make_shared<CButtonLanguage>(order[k - 1]);
+        flags.push_back(flag);
+        screen.addChild(flag);
+        if (flag->id() == CML::getLanguage()) flag->setOn();
+        flag->setX(800 - (flag->width() + 4) * k);
+        flag->setY(4);
+    }
+    return flags;
 }
 
 CButtonWelcomeInstructions::CButtonWelcomeInstructions(scene::DisplayObjectContainer* parent)

@@ -32,11 +32,22 @@ public:
     // newest records are kept.
     static constexpr std::size_t MAX_PML_BYTES = 60000;
 
+    // The five language flags in a row from the top right corner leftwards,
+    // the current language on; the new-version screen shows the same row.
+    static std::vector<std::shared_ptr<CButtonLanguage>> aux_add_flags(scene::DisplayObjectContainer& screen);
+
     static bool first_time_;
+    // Whether the start-up sequence (version check, crash log, ingredients,
+    // levels) has run to its end in this run. Until it has, every welcome
+    // screen runs it again, even one built after the menu was first shown.
+    static bool startup_done_;
     std::vector<std::shared_ptr<CButtonLanguage>> languages_;
 
     // Back to the state at program start (tests only).
-    static void reset() { first_time_ = true; }
+    static void reset() {
+        first_time_ = true;
+        startup_done_ = false;
+    }
 
 private:
     void aux_stop_handshake();

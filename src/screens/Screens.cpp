@@ -3,8 +3,10 @@
 #include "app/CMain.h"
 #include "screens/CCredits.h"
 #include "screens/CInstructions.h"
+#include "screens/CNewVersion.h"
 #include "screens/CPrivacy.h"
 #include "screens/CPx.h"
+#include "screens/CRegister.h"
 #include "screens/CWelcome.h"
 #include "screens/CYen.h"
 
@@ -15,4 +17,6 @@ void registerScreens() {
     CMain::registerScreen(CMain::SCREEN_CREDITS, [](const Value& p) { return std::make_shared<CCredits>(p); });
     CMain::registerScreen(CMain::SCREEN_PX, [](const Value& p) { return std::make_shared<CPx>(p); });
     CMain::registerScreen(CMain::SCREEN_YEN, [](const Value& p) { return std::make_shared<CYen>(p); });
+    CMain::registerScreen(CMain::SCREEN_REGISTER, [](const Value& p) { return std::make_shared<CRegister>(p); });
+    CMain::registerScreen(CMain::SCREEN_NEW_VERSION, [](const Value& p) { return std::make_shared<CNewVersion>(p); });
 }
