@@ -1,16 +1,19 @@
 #include "app/CMain.h"
 
+#include <cstdio>
+
 scene::Stage* CMain::stage_ = nullptr;
 std::vector<std::shared_ptr<scene::DisplayObject>> CMain::stack_;
 Value CMain::rvalue_;
 std::shared_ptr<scene::Sprite> CMain::removed_ = std::make_shared<scene::Sprite>();
 int CMain::timed_delay_ = 0;
+std::set<int> CMain::unknown_screens_;
 std::shared_ptr<scene::TextField> CMain::trace_window_;
 
 namespace {
 
 // The frame listener is a static function; a tiny object carries it.
-struct CleanupListener {
+struct CleanupListener : scene::LifeTracked {
     void onFrame(scene::Event& e) { CMain::timedRemoveFromStage(e); }
 };
 CleanupListener cleanup;
@@ -35,13 +38,33 @@ void CMain::aux_stage() {
 void CMain::Dispatch(int screen, const Value& params) {
     aux_stage();
     if (!stage_) return;
+    // Screens waiting under side screens are given up as well.
+    for (auto& waiting : stack_) {
+        if (auto s = std::dynamic_pointer_cast<CScreen>(waiting)) s->deleteOnce();
+    }
+    stack_.clear();
+    aux_show(screen, params, nullptr);
+}
+
+void CMain::aux_show(int screen, const Value& params, const scene::DisplayObject* kept) {
     const int n = stage_->numChildren();
     for (int i = 0; i < n; ++i) {
-        if (auto s = std::dynamic_pointer_cast<CScreen>(stage_->getChildAt(i))) s->Delete();
+        auto child = stage_->getChildAt(i);
+        if (child.get() == kept) continue;
+        if (auto s = std::dynamic_pointer_cast<CScreen>(child)) s->deleteOnce();
     }
     safeRemoveFromStage();
+    // Keys never reach a field of a screen that left, and the second press of
+    // a double-click never reaches the screen the first one opened.
+    stage_->setFocus(nullptr);
+    stage_->dropNextDoubleClick();
     auto it = factories().find(screen);
-    if (it == factories().end()) return;
+    if (it == factories().end()) {
+        if (unknown_screens_.insert(screen).second) {
+            std::fprintf(stderr, "Pelmora: no screen is registered for identifier %d\n", screen);
+        }
+        return;
+    }
     if (auto created = it->second(params)) stage_->addChild(created);
 }
 
@@ -65,9 +88,15 @@ void CMain::timedRemoveFromStage(scene::Event&) {
 void CMain::Call(int screen, const Value& params) {
     aux_stage();
     if (!stage_) return;
-    if (auto current = stage_->getChildAt(0)) stack_.push_back(current);
-    safeRemoveFromStage();
-    Dispatch(screen, params);
+    // The topmost child is the current screen, also in the frame of a change.
+    const int n = stage_->numChildren();
+    auto current = n > 0 ? stage_->getChildAt(n - 1) : nullptr;
+    if (current) {
+        stack_.push_back(current);
+        current->setSuspended(true);
+        if (auto s = std::dynamic_pointer_cast<CScreen>(current)) s->suspend();
+    }
+    aux_show(screen, params, current.get());
 }
 
 void CMain::Return(const Value& value) {
@@ -79,7 +108,11 @@ void CMain::Return(const Value& value) {
     if (stack_.empty()) return;
     auto back = stack_.back();
     stack_.pop_back();
+    stage_->setFocus(nullptr);
+    stage_->dropNextDoubleClick();
     stage_->addChild(back);
+    back->setSuspended(false);
+    if (auto s = std::dynamic_pointer_cast<CScreen>(back)) s->resume();
 }
 
 void CMain::setFocus(const std::shared_ptr<scene::TextField>& field) {
@@ -111,4 +144,5 @@ void CMain::reset() {
     removed_ = std::make_shared<scene::Sprite>();
     timed_delay_ = 0;
     trace_window_.reset();
+    unknown_screens_.clear();
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/CScreen.h"
@@ -32,7 +33,11 @@ public:
     // The screens library registers one factory per identifier at start.
     static void registerScreen(int screen, Factory factory);
 
+    // Replaces the current screen; it and any screen waiting under a side
+    // screen get Delete once.
     static void Dispatch(int screen, const Value& params = Value());
+    // Shows a side screen; the current one is suspended (no frames, no input)
+    // until Return puts it back on top and resumes it.
     static void Call(int screen, const Value& params = Value());
     static void Return(const Value& value = Value());
     static const Value& getValue() { return rvalue_; }
@@ -60,4 +65,9 @@ public:
 
 private:
     static std::map<int, Factory>& factories();
+    // Deletes every screen on the stage but kept, schedules the clean-up and
+    // adds the new screen on top.
+    static void aux_show(int screen, const Value& params, const scene::DisplayObject* kept);
+    // Identifiers already reported as having no factory.
+    static std::set<int> unknown_screens_;
 };

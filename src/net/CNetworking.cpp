@@ -55,7 +55,7 @@ void CNetworking::Caller::deliver(CNetworkingEvent& event) const {
 }
 
 // The class-wide handlers hang on one object, as listeners are object and method pairs.
-struct ClassHandlers {
+struct ClassHandlers : scene::LifeTracked {
     void aux_key_gen_success(scene::Event& e);
     void aux_key_gen_error(scene::Event& e);
     void aux_logged_done(scene::Event& e);
@@ -68,7 +68,7 @@ ClassHandlers handlers;
 
 // Outcomes that are known before anything is sent (no session key) still
 // arrive later, between frames, like every other outcome.
-struct DeferredOutcomes {
+struct DeferredOutcomes : scene::LifeTracked {
     struct Pending {
         CNetworking::Caller caller;
         std::string type;

@@ -124,7 +124,7 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
                     case SDL_MOUSEBUTTONDOWN:
                         if (e.button.button == SDL_BUTTON_LEFT) {
                             const Point p = stage->windowToStage(e.button.x, e.button.y);
-                            stage->mouseDown(p.x, p.y);
+                            stage->mouseDown(p.x, p.y, e.button.clicks);
                         }
                         break;
                     case SDL_MOUSEBUTTONUP:
@@ -136,7 +136,8 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
                     case SDL_KEYDOWN: {
                         const int code = keyCodeFromSDL(e.key.keysym.sym);
                         const int sym = e.key.keysym.sym;
-                        stage->keyDown(code, (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u);
+                        stage->keyDown(code, (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u,
+                                       (e.key.keysym.mod & KMOD_SHIFT) != 0);
                         break;
                     }
                     case SDL_TEXTINPUT: stage->textInput(e.text.text); break;

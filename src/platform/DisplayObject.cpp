@@ -32,6 +32,13 @@ Stage* DisplayObject::stage() const {
     return dynamic_cast<Stage*>(const_cast<DisplayObject*>(o));
 }
 
+bool DisplayObject::frameSuspended() const {
+    for (const DisplayObject* o = this; o; o = o->parent_) {
+        if (o->suspended_) return true;
+    }
+    return false;
+}
+
 Rect DisplayObject::bounds() const {
     const Rect r = localBounds();
     return {x_ + r.x * scaleX_, y_ + r.y * scaleY_, r.width * scaleX_, r.height * scaleY_};
@@ -90,7 +97,7 @@ bool DisplayObject::dispatchEvent(Event& event) {
 bool DisplayObject::hitsContent(double lx, double ly) const { return localBounds().contains(lx, ly); }
 
 DisplayObject* DisplayObject::hitTarget(double lx, double ly) {
-    if (!visible_ || !mouseEnabled_) return nullptr;
+    if (!visible_ || !mouseEnabled_ || suspended_) return nullptr;
     return hitsContent(lx, ly) ? this : nullptr;
 }
 

@@ -44,6 +44,11 @@ public:
     void setVisible(bool v) { visible_ = v; }
     bool mouseEnabled() const { return mouseEnabled_; }
     void setMouseEnabled(bool v) { mouseEnabled_ = v; }
+    // A suspended object and everything under it get no "enterFrame" and no
+    // input until resumed (a screen waiting under a side screen).
+    bool suspended() const { return suspended_; }
+    void setSuspended(bool v) { suspended_ = v; }
+    bool frameSuspended() const override;
     const std::string& name() const { return name_; }
     void setName(std::string n) { name_ = std::move(n); }
 
@@ -90,6 +95,7 @@ private:
     double alpha_ = 1;
     bool visible_ = true;
     bool mouseEnabled_ = true;
+    bool suspended_ = false;
     std::string name_;
     std::vector<GlowFilter> filters_;
     DisplayObjectContainer* parent_ = nullptr;

@@ -69,10 +69,11 @@ Rect DisplayObjectContainer::localBounds() const {
 }
 
 DisplayObject* DisplayObjectContainer::hitTarget(double lx, double ly) {
-    if (!visible()) return nullptr;
+    if (!visible() || suspended()) return nullptr;
+    if (!mouseChildren_) return mouseEnabled() && localBounds().contains(lx, ly) ? this : nullptr;
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
         DisplayObject* c = it->get();
-        if (!c->visible() || c->scaleX() == 0 || c->scaleY() == 0) continue;
+        if (!c->visible() || c->suspended() || c->scaleX() == 0 || c->scaleY() == 0) continue;
         const double cx = (lx - c->x()) / c->scaleX();
         const double cy = (ly - c->y()) / c->scaleY();
         if (dynamic_cast<DisplayObjectContainer*>(c)) {

@@ -25,6 +25,11 @@ public:
     // True for the container itself and everything below it.
     bool contains(const DisplayObject* object) const;
 
+    // With mouseChildren off, a hit on a child makes this container the target
+    // (or, when it is not mouse-enabled either, lets the pointer through).
+    bool mouseChildren() const { return mouseChildren_; }
+    void setMouseChildren(bool v) { mouseChildren_ = v; }
+
     Rect localBounds() const override;
     DisplayObject* hitTarget(double localX, double localY) override;
     void render(detail::Renderer& renderer, const Transform& parentTransform) override;
@@ -36,6 +41,7 @@ protected:
 
 private:
     std::vector<DisplayObjectPtr> children_;
+    bool mouseChildren_ = true;
 };
 
 }  // namespace scene

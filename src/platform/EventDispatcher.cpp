@@ -35,9 +35,12 @@ struct FrameRegistry {
     }
 };
 
+// Never destroyed: display objects held by statics (the screen manager's
+// parked and remembered screens) unregister from it at program exit, after
+// every function-local static would be gone.
 FrameRegistry& frameRegistry() {
-    static FrameRegistry registry;
-    return registry;
+    static FrameRegistry* registry = new FrameRegistry;
+    return *registry;
 }
 
 std::uint64_t nextSerial = 1;
@@ -59,7 +62,7 @@ EventDispatcher::~EventDispatcher() {
     }
 }
 
-std::weak_ptr<void> EventDispatcher::lifeToken() {
+std::weak_ptr<void> LifeTracked::lifeToken() {
     if (!life_) life_ = std::make_shared<char>(0);
     return life_;
 }
@@ -101,6 +104,14 @@ void EventDispatcher::compact() {
     needsCompact_ = false;
 }
 
+bool EventDispatcher::dropIfDead(Listener& l) {
+    if (!l.handler.life.expired()) return false;
+    l.removed = true;
+    needsCompact_ = true;
+    if (l.type == Event::ENTER_FRAME) frameRegistry().kill(l.serial);
+    return true;
+}
+
 void EventDispatcher::notifyListeners(Event& event) {
     // Keep this object alive while its handlers run, even if one of them drops
     // the last outside reference to it.
@@ -109,6 +120,7 @@ void EventDispatcher::notifyListeners(Event& event) {
     ++dispatching_;
     for (std::size_t i = 0; i < count && i < listeners_.size(); ++i) {
         if (listeners_[i].removed || listeners_[i].type != event.type()) continue;
+        if (dropIfDead(listeners_[i])) continue;
         const Handler h = listeners_[i].handler;  // the vector may grow during the call
         event.setCurrentTarget(this);
         h.thunk(h.object, h.method, event);
@@ -121,6 +133,12 @@ bool EventDispatcher::callSerial(std::uint64_t serial, Event& event) {
     for (std::size_t i = 0; i < listeners_.size(); ++i) {
         if (listeners_[i].serial != serial) continue;
         if (listeners_[i].removed) return false;
+        if (dropIfDead(listeners_[i])) {
+            compact();
+            return false;
+        }
+        // A paused listener keeps its place and is called again once resumed.
+        if (listeners_[i].handler.owner->frameSuspended()) return true;
         auto keep = weak_from_this().lock();
         const Handler h = listeners_[i].handler;
         ++dispatching_;
@@ -155,6 +173,7 @@ void EventDispatcher::broadcastEnterFrame() {
         if (reg.entries[i].dead) continue;
         EventDispatcher* d = reg.entries[i].dispatcher;
         const std::uint64_t serial = reg.entries[i].serial;
+        if (d->frameSuspended()) continue;
         // Registrations are dropped in the destructor, so the pointer is valid;
         // the object is also held for the call when a shared_ptr owns it.
         auto keep = d->weak_from_this().lock();

@@ -75,10 +75,13 @@ void Stage::mouseMove(double x, double y) {
     updateOver(true);
 }
 
-void Stage::mouseDown(double x, double y) {
+void Stage::mouseDown(double x, double y, int clicks) {
     mouseX_ = x;
     mouseY_ = y;
     pointerKnown_ = true;
+    const bool drop = dropDoubleClick_ && clicks >= 2;
+    dropDoubleClick_ = false;
+    if (drop) return;
     updateOver(false);
     DisplayObject* target = objectUnder(x, y);
     auto keep = target->weak_from_this().lock();
@@ -86,6 +89,8 @@ void Stage::mouseDown(double x, double y) {
         if (auto ref = field->weak_from_this().lock()) focus_ = std::static_pointer_cast<TextField>(ref);
         const Point local = field->globalToLocal({x, y});
         field->placeCaretAt(local.x);
+    } else {
+        focus_.reset();
     }
     MouseEvent down(MouseEvent::MOUSE_DOWN, x, y);
     target->dispatchEvent(down);
@@ -100,10 +105,49 @@ void Stage::mouseUp(double x, double y) {
     target->dispatchEvent(up);
 }
 
-void Stage::keyDown(int keyCode, unsigned charCode) {
+std::shared_ptr<TextField> Stage::activeFocus() const {
     auto field = focus_.lock();
-    // Only a focused field that is still on this stage takes the keys.
-    if (field && field->stage() != this) field.reset();
+    if (field && (field->stage() != this || field->frameSuspended())) field.reset();
+    return field;
+}
+
+namespace {
+
+void collectInputs(const DisplayObjectContainer& c, std::vector<TextField*>& out) {
+    for (int i = 0; i < c.numChildren(); ++i) {
+        DisplayObject* child = c.getChildAt(i).get();
+        if (!child->visible() || child->suspended()) continue;
+        if (auto* f = dynamic_cast<TextField*>(child); f && f->type() == TextFieldType::INPUT) out.push_back(f);
+        if (auto* sub = dynamic_cast<DisplayObjectContainer*>(child)) collectInputs(*sub, out);
+    }
+}
+
+}  // namespace
+
+void Stage::cycleFocus(bool backwards) {
+    if (numChildren() == 0) return;
+    auto* top = dynamic_cast<DisplayObjectContainer*>(getChildAt(numChildren() - 1).get());
+    if (!top) return;
+    std::vector<TextField*> inputs;
+    collectInputs(*top, inputs);
+    if (inputs.empty()) return;
+    const auto current = activeFocus();
+    std::size_t next = backwards ? inputs.size() - 1 : 0;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (inputs[i] != current.get()) continue;
+        next = backwards ? (i + inputs.size() - 1) % inputs.size() : (i + 1) % inputs.size();
+        break;
+    }
+    if (auto ref = inputs[next]->weak_from_this().lock()) setFocus(std::static_pointer_cast<TextField>(ref));
+}
+
+void Stage::keyDown(int keyCode, unsigned charCode, bool shift) {
+    if (keyCode == Keyboard::TAB) {
+        cycleFocus(shift);
+        return;
+    }
+    // Only a focused field that is still on this stage and not paused takes the keys.
+    auto field = activeFocus();
     if (field) field->handleKey(keyCode);
     KeyboardEvent event(KeyboardEvent::KEY_DOWN, keyCode, charCode);
     if (field) field->dispatchEvent(event);
@@ -111,8 +155,7 @@ void Stage::keyDown(int keyCode, unsigned charCode) {
 }
 
 void Stage::textInput(const std::string& utf8) {
-    auto field = focus_.lock();
-    if (field && field->stage() == this) field->handleTextInput(utf8);
+    if (auto field = activeFocus()) field->handleTextInput(utf8);
 }
 
 void Stage::advanceFrame() {

@@ -50,9 +50,11 @@ public:
 
     // Input, in stage coordinates.
     void mouseMove(double x, double y);
-    void mouseDown(double x, double y);
+    // clicks: 1 for a single press, 2 for the second press of a double-click.
+    void mouseDown(double x, double y, int clicks = 1);
     void mouseUp(double x, double y);
-    void keyDown(int keyCode, unsigned charCode = 0);
+    // Tab and Shift+Tab move the focus between input fields instead.
+    void keyDown(int keyCode, unsigned charCode = 0, bool shift = false);
     void textInput(const std::string& utf8);
 
     // One frame of logic: network completions, "enterFrame", pointer re-check.
@@ -62,6 +64,10 @@ public:
     double mouseX() const { return mouseX_; }
     double mouseY() const { return mouseY_; }
 
+    // The second press of a double-click that follows is dropped: called when a
+    // new screen appears, so that press never reaches what the first one opened.
+    void dropNextDoubleClick() { dropDoubleClick_ = true; }
+
     // The interactive object under a stage point (the stage itself when nothing else).
     DisplayObject* objectUnder(double x, double y);
 
@@ -70,6 +76,11 @@ public:
 
 private:
     void updateOver(bool sendMove);
+    // The focused field, when it may take keys: on this stage and not suspended.
+    std::shared_ptr<TextField> activeFocus() const;
+    // Moves the focus to the next (or previous) input field of the topmost
+    // child, in the order the fields were added.
+    void cycleFocus(bool backwards);
 
     int stageWidth_;
     int stageHeight_;
@@ -84,6 +95,7 @@ private:
     double mouseX_ = -1;
     double mouseY_ = -1;
     bool pointerKnown_ = false;
+    bool dropDoubleClick_ = false;
     std::uint64_t frames_ = 0;
     Stage* previous_ = nullptr;
 };

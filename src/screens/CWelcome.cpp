@@ -28,10 +28,11 @@ CWelcome::CWelcome(const Value&) {
     CNetworking::PrepareCryptChannel(this);
 }
 
+// Only the start-up listeners stop: the flags keep theirs, so the screen still
+// works when it comes back from a side screen.
 void CWelcome::Delete() {
     aux_stop_handshake();
     aux_stop_downloads();
-    for (auto& flag : languages_) flag->Delete();
 }
 
 void CWelcome::aux_stop_handshake() {

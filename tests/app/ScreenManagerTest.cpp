@@ -4,13 +4,23 @@
 
 namespace {
 
-// A screen that counts how often it was told to tear down.
+// A screen that counts its tear-downs, pauses and frames.
 class Probe : public CScreen {
 public:
-    explicit Probe(int id) : id(id) {}
+    explicit Probe(int id) : id(id) {
+        counter = std::make_shared<scene::Sprite>();
+        addChild(counter);
+        // Registered on the stage-independent dispatcher of a child, so the
+        // pause must come from the tree, not from the screen's own code.
+        counter->addEventListener(scene::Event::ENTER_FRAME, this, &Probe::onFrame);
+    }
     void Delete() override { ++deletes; }
+    void suspend() override { ++suspends; }
+    void resume() override { ++resumes; }
+    void onFrame(scene::Event&) { ++frames; }
+    std::shared_ptr<scene::Sprite> counter;
     int id;
-    int deletes = 0;
+    int deletes = 0, suspends = 0, resumes = 0, frames = 0;
 };
 
 class ScreenManager : public testsupport::GameFixture {
@@ -60,7 +70,7 @@ TEST_F(ScreenManager, TwoDispatchesInOneFrameLeaveOnlyTheLast) {
     h().step();
     CMain::Dispatch(CMain::SCREEN_LOGIN);
     CMain::Dispatch(CMain::SCREEN_CREDITS);
-    EXPECT_EQ(made[0]->deletes, 2);  // told by both changes
+    EXPECT_EQ(made[0]->deletes, 1);  // once, though both changes replaced it
     EXPECT_EQ(made[1]->deletes, 1);
     EXPECT_EQ(stage().numChildren(), 3);
     h().step();
@@ -81,7 +91,7 @@ TEST_F(ScreenManager, CallThenReturnBringsBackTheSameScreen) {
     h().step();
     EXPECT_EQ(top()->id, CMain::SCREEN_PRIVACY);
     EXPECT_EQ(CMain::stack_.size(), 1u);
-    EXPECT_EQ(welcome->deletes, 1);
+    EXPECT_EQ(welcome->deletes, 0);  // suspended, not torn down
 
     CMain::Return(Value());
     EXPECT_EQ(top(), welcome.get());
@@ -128,4 +138,67 @@ TEST_F(ScreenManager, FocusGoesToTheFieldAndIgnoresNull) {
     EXPECT_EQ(stage().focus(), nullptr);
     CMain::setFocus(field);
     EXPECT_EQ(stage().focus(), field);
+}
+
+TEST_F(ScreenManager, SideScreenPausesTheScreenUnderIt) {
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    h().step(3);
+    auto game = made.back();
+    const int before = game->frames;
+    EXPECT_GT(before, 0);
+    game->counter->graphics().beginFill(0xFF0000);
+    game->counter->graphics().drawRect(0, 0, 50, 50);
+    game->counter->graphics().endFill();
+    ASSERT_EQ(stage().objectUnder(10, 10), game->counter.get());
+
+    CMain::Call(CMain::SCREEN_PRIVACY);
+    EXPECT_EQ(game->suspends, 1);
+    // No input, even in the frame where it still lies on the stage.
+    EXPECT_NE(stage().objectUnder(10, 10), game->counter.get());
+    h().step(10);
+    EXPECT_EQ(game->frames, before);  // no frames while the side screen shows
+
+    CMain::Return(Value());
+    EXPECT_EQ(game->resumes, 1);
+    h().step(4);
+    EXPECT_EQ(game->frames, before + 4);
+    EXPECT_EQ(game->deletes, 0);
+}
+
+TEST_F(ScreenManager, DispatchFromASideScreenDeletesBothOnce) {
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    h().step();
+    auto under = made.back();
+    CMain::Call(CMain::SCREEN_CREDITS);  // in the same frame as a change too
+    auto side = made.back();
+    CMain::Dispatch(CMain::SCREEN_LOGIN);
+    CMain::Dispatch(CMain::SCREEN_LOGIN);
+    h().step(2);
+    EXPECT_EQ(under->deletes, 1);
+    EXPECT_EQ(side->deletes, 1);
+    EXPECT_TRUE(CMain::stack_.empty());
+    EXPECT_EQ(top()->id, CMain::SCREEN_LOGIN);
+}
+
+TEST_F(ScreenManager, ChangesClearFocusAndSwallowTheSecondClick) {
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    auto field = std::make_shared<scene::TextField>();
+    field->setType(scene::TextFieldType::INPUT);
+    made.back()->addChild(field);
+    CMain::setFocus(field);
+    CMain::Dispatch(CMain::SCREEN_LOGIN);
+    EXPECT_EQ(stage().focus(), nullptr);
+
+    int presses = 0;
+    struct Counter : scene::LifeTracked {
+        int* n;
+        void onDown(scene::MouseEvent&) { ++*n; }
+    } counter;
+    counter.n = &presses;
+    stage().addEventListener(scene::MouseEvent::MOUSE_DOWN, &counter, &Counter::onDown);
+    stage().mouseDown(5, 5, 2);  // second press of the double-click that opened the screen
+    EXPECT_EQ(presses, 0);
+    stage().mouseDown(5, 5, 2);  // a later double-click is the player's own
+    EXPECT_EQ(presses, 1);
+    stage().removeEventListener(scene::MouseEvent::MOUSE_DOWN, &counter, &Counter::onDown);
 }

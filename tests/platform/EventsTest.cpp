@@ -215,3 +215,26 @@ TEST(Events, KeyDownGoesToTheFocusedFieldAndBubbles) {
     EXPECT_EQ(log, (std::vector<std::string>{"panel:keyDown"}));
     EXPECT_EQ(field->text(), "ab");
 }
+
+TEST(Events, ListenerWhoseObjectDiedIsNeverCalled) {
+    Headless h;
+    std::vector<std::string> log;
+    auto target = box("target", &log, 0, 0, 100, 100);
+    h.stage().addChild(target);
+    const std::size_t framesBefore = EventDispatcher::frameListenerCount();
+    {
+        // Listens on longer-lived objects: the stage's frames and the target's presses.
+        auto listener = std::make_shared<Recorder>("dead", &log);
+        h.stage().addEventListener(Event::ENTER_FRAME, listener.get(), &Recorder::onEvent);
+        target->addEventListener(MouseEvent::MOUSE_DOWN, listener.get(), &Recorder::onEvent);
+        h.step();
+        h.mouseDown(10, 10);
+        ASSERT_EQ(log.size(), 2u);
+    }
+    log.clear();
+    h.step(2);
+    h.mouseDown(10, 10);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(target->hasEventListener(MouseEvent::MOUSE_DOWN));  // dropped, not kept
+    EXPECT_EQ(EventDispatcher::frameListenerCount(), framesBefore);
+}

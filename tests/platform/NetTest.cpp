@@ -11,7 +11,7 @@ using namespace scene;
 
 namespace {
 
-class Outcome {
+class Outcome : public LifeTracked {
 public:
     std::string kind;
     void complete(Event&) { kind = "complete"; }

@@ -65,3 +65,23 @@ TEST_F(Welcome, OnlineStartHandsOverTheCrashLogThenShowsTheMenu) {
     h().step(5);
     EXPECT_EQ(CNetworking::session_id_, session);
 }
+
+TEST_F(Welcome, FlagsStillSwitchLanguageAfterEachSideScreen) {
+    MAux::WEBSITE = "http://127.0.0.1:9";
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    waitForMenu();
+    CWelcome* welcome = screen();
+    for (int side : {CMain::SCREEN_PRIVACY, CMain::SCREEN_CREDITS}) {
+        CMain::Call(side);
+        h().step(2);
+        CMain::Return(Value());
+        h().step(2);
+        ASSERT_EQ(screen(), welcome);
+    }
+    auto english = welcome->languages_[3];
+    ASSERT_EQ(english->id(), "inglese");
+    const scene::Point p = english->localToGlobal({english->width() / 2, english->height() / 2});
+    h().click(p.x, p.y);
+    EXPECT_EQ(CML::getLanguage(), "inglese");
+    EXPECT_NE(screen(), welcome);  // rebuilt in the new language
+}

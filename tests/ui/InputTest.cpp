@@ -42,7 +42,7 @@ protected:
 };
 
 // Records the key codes that reach the screen.
-struct KeyProbe {
+struct KeyProbe : scene::LifeTracked {
     void onKey(scene::KeyboardEvent& e) { codes.push_back(e.keyCode); }
     std::vector<int> codes;
 };
@@ -194,7 +194,7 @@ TEST_F(Inputs, LabelAndInputShareTheirRow) {
 }
 
 TEST_F(Inputs, PointerOverTheBoxDoesNotReachTheScreen) {
-    struct MoveProbe {
+    struct MoveProbe : scene::LifeTracked {
         void onMove(scene::MouseEvent&) { ++moves; }
         int moves = 0;
     } probe;
