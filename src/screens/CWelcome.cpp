@@ -6,6 +6,7 @@
 #include "app/Main.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
+#include "recipes/CPxIcon.h"
 #include "screens/CButtonCredits.h"
 #include "screens/CButtonPrivacy.h"
 #include "ui/CButtonLanguage.h"
@@ -86,8 +87,9 @@ void CWelcome::aux_ingredients_ready(scene::Event&) {
     aux_send(CServiceCommands::LEVELS, "", &CWelcome::aux_levels_ready);
 }
 
-void CWelcome::aux_levels_ready(scene::Event&) {
+void CWelcome::aux_levels_ready(scene::Event& event) {
     aux_stop(CServiceCommands::LEVELS, &CWelcome::aux_levels_ready);
+    CPxIcon::setLevels(static_cast<CNetworkingEvent&>(event).getData());
     startup_done_ = true;
     aux_welcome_menu(false);
 }

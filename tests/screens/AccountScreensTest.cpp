@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ServiceScreens.h"
 #include "net/NetSupport.h"
+#include "recipes/CPxIcon.h"
 #include "screens/CNewVersion.h"
 #include "screens/CRegister.h"
 #include "ui/CButtonLanguage.h"
@@ -87,11 +90,16 @@ TEST_F(Account, RegistrationBalloonsByReasonThenSuccess) {
     EXPECT_EQ(errors(*form->input_email_), 0);
 }
 
-TEST_F(Account, NewerVersionNoticeFollowsTheLanguageAndIsDismissedForTheRun) {
+TEST_F(Account, AnOfflineStartRetriedOnlineShowsTheNewerVersionAndFetchesTheLevels) {
+    MAux::WEBSITE = "http://127.0.0.1:9";
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    waitForMenu();
+    levelsFile_ = dir_.path() / "levels.txt";
+    std::ofstream(levelsFile_) << "0\t0\t1\r\n1\t50\t1.5\r\n";
     startService("9.9.9");
     std::vector<std::string> opened;
     scene::setURLOpener([&](const std::string& url) { opened.push_back(url); });
-    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    press(*childrenOf<CButtonWelcomeRetry>(*screen())[0]);
     ASSERT_TRUE(stepUntil([&] { return screen<CNewVersion>() != nullptr; }));
     press(*childrenOf<CButtonNewVersionMore>(*screen<CNewVersion>())[0]);
     press(*childrenOf<CButtonNewVersionMore>(*screen<CNewVersion>())[0]);
@@ -107,7 +115,7 @@ TEST_F(Account, NewerVersionNoticeFollowsTheLanguageAndIsDismissedForTheRun) {
 
     press(*childrenOf<CButtonNewVersionReturn>(*screen<CNewVersion>())[0]);
     waitForMenu();
-    EXPECT_TRUE(CWelcome::startup_done_);
+    EXPECT_EQ(CPxIcon::levels_txt_, "0\t0\t1\r\n1\t50\t1.5\r\n");
     CNetworking::session_key_.reset();  // a rebuilt welcome screen handshakes again, and is not sent back
     CMain::Dispatch(CMain::SCREEN_WELCOME);
     waitForMenu();

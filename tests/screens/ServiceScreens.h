@@ -10,6 +10,7 @@
 
 #include "Server.h"
 #include "net/CNetworking.h"
+#include "recipes/CPxIcon.h"
 #include "screens/CWelcome.h"
 #include "screens/Screens.h"
 #include "support/TestGame.h"
@@ -32,6 +33,7 @@ protected:
         GameFixture::SetUp();
         CNetworking::reset();
         CWelcome::reset();
+        CPxIcon::reset();
         registerScreens();
         auto e = uitest::basePackage();
         e["assets/title.png"] = testsupport::pngBytes(200, 100, 0xFF8020A0);
@@ -53,6 +55,7 @@ protected:
     void TearDown() override {
         CNetworking::reset();
         CWelcome::reset();
+        CPxIcon::reset();
         stopService();
         GameFixture::TearDown();
     }
