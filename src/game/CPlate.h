@@ -4,16 +4,14 @@
 #include <string>
 
 #include "game/CSlot.h"
+#include "recipes/CRecipePlate.h"
 
 // A prepared plate: on the belt, as the recipe tree's template of a recipe,
 // or as the order panel's picture. Immortal until given a life time.
-class CPlate : public CSlot {
+class CPlate : public CSlot, public CRecipePlate {
 public:
     CPlate(const std::string& kind, int yen = 0);
 
-    virtual const std::string& getKind() const { return kind_; }
     // A new plate of the same kind and current price, with a fresh life.
     virtual std::shared_ptr<CPlate> clone() const;
-
-    std::string kind_;
 };

@@ -119,9 +119,11 @@ void CWelcome::aux_welcome_menu(bool unavailable) {
     title->setY(title->y() + 50);
     if (unavailable) {
         addChild(std::make_shared<CText>("WELCOME NETWORK UNAVAILABLE EXPLAINED", this));
+        addChild(std::make_shared<CButtonWelcomePlayGame>(this));
         addChild(std::make_shared<CButtonWelcomeInstructions>(this));
         addChild(std::make_shared<CButtonWelcomeRetry>(this));
     } else {
+        addChild(std::make_shared<CButtonWelcomeStartGame>(this));
         addChild(std::make_shared<CButtonWelcomeInstructions>(this));
     }
 }
@@ -144,6 +146,19 @@ CButtonWelcomeInstructions::CButtonWelcomeInstructions(scene::DisplayObjectConta
     : CButton("WELCOME INSTRUCTIONS", parent) {}
 
 void CButtonWelcomeInstructions::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_INSTRUCTIONS); }
+
+CButtonWelcomeStartGame::CButtonWelcomeStartGame(scene::DisplayObjectContainer* parent)
+    : CButton("WELCOME START GAME", parent) {}
+
+void CButtonWelcomeStartGame::listener_click(scene::MouseEvent&) {
+    if (!CNetworking::isCryptReady()) CMain::Dispatch(CMain::SCREEN_GAME);
+    else CMain::Dispatch(CNetworking::isLogged() ? CMain::SCREEN_DURATION : CMain::SCREEN_LOGIN);
+}
+
+CButtonWelcomePlayGame::CButtonWelcomePlayGame(scene::DisplayObjectContainer* parent)
+    : CButton("WELCOME PLAY GAME", parent) {}
+
+void CButtonWelcomePlayGame::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_DURATION); }
 
 CButtonWelcomeRetry::CButtonWelcomeRetry(scene::DisplayObjectContainer* parent) : CButton("WELCOME RETRY", parent) {}
 

@@ -63,6 +63,21 @@ public:
     void listener_click(scene::MouseEvent& event) override;
 };
 
+// Starts a game: online through the login or the duration choice, offline
+// through the game screen, which sends a game without its length to the duration choice.
+class CButtonWelcomeStartGame : public CButton {
+public:
+    explicit CButtonWelcomeStartGame(scene::DisplayObjectContainer* parent);
+    void listener_click(scene::MouseEvent& event) override;
+};
+
+// Offline play from the reduced menu: the duration choice.
+class CButtonWelcomePlayGame : public CButton {
+public:
+    explicit CButtonWelcomePlayGame(scene::DisplayObjectContainer* parent);
+    void listener_click(scene::MouseEvent& event) override;
+};
+
 class CButtonWelcomeRetry : public CButton {
 public:
     explicit CButtonWelcomeRetry(scene::DisplayObjectContainer* parent);
