@@ -2,6 +2,7 @@
 
 #include "app/CMain.h"
 #include "app/MAux.h"
+#include "game/CScore.h"
 #include "screens/CButtonCredits.h"
 #include "screens/CButtonPrivacy.h"
 #include "ui/CInput.h"
@@ -11,6 +12,9 @@
 
 CAccountForm::CAccountForm(const std::string& titleKey, const std::string& textKey) {
     MAux::randomBackground(*this);
+    auto score = std::make_shared<CScore>(-1);
+    addChild(score);
+    score->setY(400);
     addChild(std::make_shared<CButtonPrivacy>(this));
     addChild(std::make_shared<CButtonCredits>(this));
     addChild(std::make_shared<CTitle>(titleKey));

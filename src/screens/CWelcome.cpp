@@ -4,6 +4,7 @@
 #include "app/CMain.h"
 #include "app/MAux.h"
 #include "app/Main.h"
+#include "game/CScore.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
 #include "recipes/CPxIcon.h"
@@ -20,6 +21,13 @@ CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
+        // Totals that came from the service in this run are at least as new as
+        // the stored ones: after a failed upload they hold the game the service
+        // missed, and the next upload carries them.
+        if (CNetworking::isLogged() && !CScore::totalsFromService()) {
+            addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+            std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
+        }
         aux_welcome_menu(false);
         return;
     }
@@ -34,6 +42,8 @@ CWelcome::CWelcome(const Value&) {
 void CWelcome::Delete() {
     aux_stop_handshake();
     aux_stop_downloads();
+    // A late reply must not change the totals under a game that has begun.
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
 }
 
 void CWelcome::aux_stop_handshake() {
@@ -106,12 +116,25 @@ void CWelcome::aux_error(scene::Event&) {
     aux_welcome_menu(true);
 }
 
+void CWelcome::aux_score_retrieve(scene::Event& event) {
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+    const auto totals = CServiceCommands::readScoreReply(static_cast<CNetworkingEvent&>(event).getData());
+    if (!totals) return;
+    CScore::setTotalsFromService(static_cast<int>(totals->px), static_cast<int>(totals->yen));
+    if (!score_) return;
+    score_->pximage_->set_px(CScore::get_px());
+    score_->aux_print_score();
+}
+
 void CWelcome::aux_welcome_menu(bool unavailable) {
     if (first_time_) {
         MAux::lightBackground(*this, true);
         first_time_ = false;
     }
     languages_ = aux_add_flags(*this);
+    score_ = std::make_shared<CScore>(-1);
+    addChild(score_);
+    score_->setY(400);
     addChild(std::make_shared<CButtonPrivacy>(this));
     addChild(std::make_shared<CButtonCredits>(this));
     auto title = std::make_shared<CTitle>("Pelmora " + Main::VERSION);

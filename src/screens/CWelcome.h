@@ -8,6 +8,7 @@
 #include "ui/CButton.h"
 
 class CButtonLanguage;
+class CScore;
 
 // The hub screen. On the first visit of a run, and whenever no session with
 // the service exists, it opens the session, hands over the crash records of
@@ -26,6 +27,7 @@ public:
     void aux_ingredients_ready(scene::Event& event);
     void aux_levels_ready(scene::Event& event);
     void aux_error(scene::Event& event);
+    void aux_score_retrieve(scene::Event& event);
     void aux_welcome_menu(bool unavailable);
 
     // Longest crash log sent at once: a message holds at most 64 KiB, so the
@@ -42,6 +44,7 @@ public:
     // screen runs it again, even one built after the menu was first shown.
     static bool startup_done_;
     std::vector<std::shared_ptr<CButtonLanguage>> languages_;
+    std::shared_ptr<CScore> score_;
 
     // Back to the state at program start (tests only).
     static void reset() {

@@ -6,6 +6,7 @@
 #include "game/CGameOver.h"
 #include "screens/CCredits.h"
 #include "screens/CInstructions.h"
+#include "screens/CLogin.h"
 #include "screens/CNewVersion.h"
 #include "screens/CPrivacy.h"
 #include "screens/CPx.h"
@@ -27,6 +28,7 @@ void registerScreens() {
     CMain::registerScreen(CMain::SCREEN_DURATION, [](const Value& p) { return std::make_shared<CDuration>(p); });
     CMain::registerScreen(CMain::SCREEN_GAME_OVER, [](const Value& p) { return std::make_shared<CGameOver>(p); });
     CMain::registerScreen(CMain::SCREEN_YEN, [](const Value& p) { return std::make_shared<CYen>(p); });
+    CMain::registerScreen(CMain::SCREEN_LOGIN, [](const Value& p) { return std::make_shared<CLogin>(p); });
     CMain::registerScreen(CMain::SCREEN_REGISTER, [](const Value& p) { return std::make_shared<CRegister>(p); });
     CMain::registerScreen(CMain::SCREEN_NEW_VERSION, [](const Value& p) { return std::make_shared<CNewVersion>(p); });
 }
