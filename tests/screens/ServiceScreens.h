@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Server.h"
+#include "game/CScore.h"
 #include "net/CNetworking.h"
 #include "recipes/CPxIcon.h"
 #include "screens/CWelcome.h"
@@ -34,6 +35,7 @@ protected:
         CNetworking::reset();
         CWelcome::reset();
         CPxIcon::reset();
+        CScore::reset();
         registerScreens();
         auto e = uitest::basePackage();
         e["assets/title.png"] = testsupport::pngBytes(200, 100, 0xFF8020A0);
@@ -56,6 +58,7 @@ protected:
         CNetworking::reset();
         CWelcome::reset();
         CPxIcon::reset();
+        CScore::reset();
         stopService();
         GameFixture::TearDown();
     }
