@@ -12,6 +12,7 @@
 
 CAccountForm::CAccountForm(const std::string& titleKey, const std::string& textKey) {
     MAux::randomBackground(*this);
+    background_children_ = numChildren();
     auto score = std::make_shared<CScore>(-1);
     addChild(score);
     score->setY(400);
@@ -39,7 +40,7 @@ void CAccountForm::aux_clear_to_background() {
             }
         }
     }
-    while (numChildren() > 1) removeChildAt(numChildren() - 1);
+    while (numChildren() > background_children_) removeChildAt(numChildren() - 1);
 }
 
 bool CAccountForm::aux_refuse_separator(CInput& input, const std::string& errorKey) {

@@ -22,10 +22,14 @@ protected:
 
     // A label and its input below the screen's last child.
     std::shared_ptr<CInput> aux_add_input(const std::string& labelKey, bool password);
-    // Removes every child but the background, last first, and lets go of the
-    // keyboard so no key reaches a field that has left.
+    // Removes every child but the background and its light overlay (the
+    // panel's texts stay readable), last first, and lets go of the keyboard
+    // so no key reaches a field that has left.
     void aux_clear_to_background();
     // Fields are joined by ";" on the wire: a field holding one is refused
     // with the given balloon. True when the field was refused.
     static bool aux_refuse_separator(CInput& input, const std::string& errorKey);
+
+private:
+    int background_children_ = 1;
 };
