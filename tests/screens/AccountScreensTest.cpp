@@ -22,9 +22,6 @@ using screentest::childrenOf;
 
 class Account : public screentest::ServiceScreens {
 protected:
-    void addEntries(uitest::Entries& e) override {
-        e["assets/languages/inglese.txt"] = uitest::languageFile({"NEW VERSION TITLE:=New version"});
-    }
     // Types into a field as a player does: focus by a click, then the keys.
     void typeInto(CInput& input, const std::string& text) {
         press(input);
@@ -63,33 +60,9 @@ void visibleTexts(const scene::DisplayObjectContainer& c, std::string& out) {
 
 TEST_F(Account, RegistrationRefusesSeparatorsThenShowsEachReplyOfTheService) {
     startService();
-    CNetworking::session_key_ = CNetworking::Bytes{'k'};  // a key the service does not know
-    CMain::Dispatch(CMain::SCREEN_REGISTER);
-    CRegister& form = *screen<CRegister>();
-    typeInto(*form.input_username_, std::string(70, 'a') + ";");
-    EXPECT_EQ(form.input_username_->text(), std::string(64, 'a'));
-    typeInto(*form.input_password_, "pass;word");
-    h().keyDown(13);
-    // Refused on the screen: nothing was sent.
-    EXPECT_EQ(form.state(), CRegister::State::FORM);
-    EXPECT_EQ(errors(*form.input_username_), 0);
-    EXPECT_EQ(errors(*form.input_password_), 1);
-
-    // An answer that does not open under the session key is a network error.
-    form.input_password_->toTextField()->setText("password1");
-    press(*form.button_register_);
-    ASSERT_TRUE(stepUntil([&] { return form.state() != CRegister::State::WAITING; }));
-    EXPECT_EQ(form.state(), CRegister::State::NETWORK_ERROR);
-    EXPECT_EQ(childrenOf<CButtonRegisterRetry>(form).size(), 1u);
-    EXPECT_EQ(childrenOf<CButtonRegisterCancel>(form).size(), 1u);
-    EXPECT_EQ(childrenOf<CInput>(form).size(), 0u);
-}
-
-TEST_F(Account, RegistrationBalloonsByReasonThenSuccess) {
-    startService();
     CNetworking::PrepareCryptChannel(nullptr);
     ASSERT_TRUE(stepUntil([] { return CNetworking::isCryptReady(); }));
-    auto fill = [&](const char* name, const char* email) {
+    auto fill = [&](const std::string& name, const char* email) {
         CMain::Dispatch(CMain::SCREEN_REGISTER);
         h().step();
         CRegister& form = *screen<CRegister>();
@@ -100,8 +73,12 @@ TEST_F(Account, RegistrationBalloonsByReasonThenSuccess) {
         EXPECT_TRUE(stepUntil([&] { return form.state() != CRegister::State::WAITING; }));
         return &form;
     };
-    CRegister* form = fill("kai_7", "no-at-sign");
+    // A ";" is refused on the screen, before anything is sent; fields stop at 64 characters.
+    CRegister* form = fill(std::string(70, 'k'), "kai;@sushi.example");
+    EXPECT_EQ(form->input_username_->text(), std::string(64, 'k'));
     EXPECT_EQ(form->state(), CRegister::State::FORM);
+    EXPECT_EQ(errors(*form->input_email_), 1);
+    form = fill("kai_7", "no-at-sign");
     EXPECT_EQ(errors(*form->input_email_), 1);
     EXPECT_EQ(errors(*form->input_username_) + errors(*form->input_password_), 0);
     // The next reply first clears the balloon it replaces.
@@ -109,11 +86,8 @@ TEST_F(Account, RegistrationBalloonsByReasonThenSuccess) {
     press(*form->button_register_);
     ASSERT_TRUE(stepUntil([&] { return form->state() != CRegister::State::WAITING; }));
     EXPECT_EQ(form->state(), CRegister::State::REGISTERED);
-    auto titles = childrenOf<CTitle>(*form);
-    ASSERT_EQ(titles.size(), 1u);
-    EXPECT_DOUBLE_EQ(titles[0]->y(), 100);
-    ASSERT_EQ(childrenOf<CButtonRegisterLogin>(*form).size(), 1u);
-    EXPECT_DOUBLE_EQ(childrenOf<CButtonRegisterLogin>(*form)[0]->width(), 800);
+    EXPECT_DOUBLE_EQ(childrenOf<CTitle>(*form).at(0)->y(), 100);
+    EXPECT_DOUBLE_EQ(childrenOf<CButtonRegisterLogin>(*form).at(0)->width(), 800);
 
     form = fill("kai_7", "kai@sushi.example");
     EXPECT_EQ(errors(*form->input_username_), 1);
@@ -132,16 +106,13 @@ TEST_F(Account, AnOfflineStartRetriedOnlineShowsTheNewerVersionAndFetchesTheLeve
     press(*childrenOf<CButtonWelcomeRetry>(*screen())[0]);
     ASSERT_TRUE(stepUntil([&] { return screen<CNewVersion>() != nullptr; }));
     press(*childrenOf<CButtonNewVersionMore>(*screen<CNewVersion>())[0]);
-    press(*childrenOf<CButtonNewVersionMore>(*screen<CNewVersion>())[0]);
-    EXPECT_EQ(opened, std::vector<std::string>(2, MAux::WEBSITE + "/pel-mora"));
+    EXPECT_EQ(opened, std::vector<std::string>{MAux::WEBSITE + "/pel-mora"});
     scene::setURLOpener(nullptr);
 
     // A flag rebuilds the welcome screen, whose handshake leads back here in the new language.
     press(*screen<CNewVersion>()->languages_[3]);
     ASSERT_TRUE(stepUntil([&] { return screen<CNewVersion>() != nullptr; }));
     EXPECT_EQ(CML::getLanguage(), "inglese");
-    EXPECT_TRUE(screen<CNewVersion>()->languages_[3]->button_on_->visible());
-    EXPECT_EQ(childrenOf<CTitle>(*screen<CNewVersion>()).at(0)->y(), 25 + 150);
 
     press(*childrenOf<CButtonNewVersionReturn>(*screen<CNewVersion>())[0]);
     waitForMenu();

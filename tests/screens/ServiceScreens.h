@@ -32,10 +32,7 @@ class ServiceScreens : public testsupport::GameFixture {
 protected:
     void SetUp() override {
         GameFixture::SetUp();
-        CNetworking::reset();
-        CWelcome::reset();
-        CPxIcon::reset();
-        CScore::reset();
+        resetAccount();
         registerScreens();
         auto e = uitest::basePackage();
         e["assets/title.png"] = testsupport::pngBytes(200, 100, 0xFF8020A0);
@@ -48,18 +45,18 @@ protected:
         e["assets/languages/italiano.txt"] = uitest::languageFile(
             {"WELCOME RETRY:=Riprova", "WELCOME INSTRUCTIONS:=Istruzioni", "WELCOME NETWORK UNAVAILABLE EXPLAINED:=Offline"});
         e["assets/version.txt"] = testsupport::bytes("1.0.0");
-        addEntries(e);
         package(e);
         Main::VERSION = "1.0.0";
     }
-    // More package entries for a test group.
-    virtual void addEntries(uitest::Entries&) {}
+    static void resetAccount() {
+        CNetworking::reset(), CWelcome::reset(), CPxIcon::reset(), CScore::reset();
+    }
     void TearDown() override {
-        CNetworking::reset();
-        CWelcome::reset();
-        CPxIcon::reset();
-        CScore::reset();
-        stopService();
+        resetAccount();
+        if (server_) {
+            server_->stop();
+            serving_.join();
+        }
         GameFixture::TearDown();
     }
     void startService(const std::string& latestVersion = "1.0.0") {
@@ -74,16 +71,8 @@ protected:
         serving_ = std::thread([this] { server_->listen(); });
         MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(port);
     }
-    // Requests after this fail to connect, as with a service that has gone away.
-    void stopService() {
-        if (!server_) return;
-        server_->stop();
-        serving_.join();
-        server_.reset();
-    }
-    scene::DisplayObject* top() { return stage().getChildAt(stage().numChildren() - 1).get(); }
     template <class T>
-    T* screen() { return dynamic_cast<T*>(top()); }
+    T* screen() { return dynamic_cast<T*>(stage().getChildAt(stage().numChildren() - 1).get()); }
     CWelcome* screen() { return screen<CWelcome>(); }
     // Steps until pred holds, a few seconds at most.
     template <class Pred>
@@ -98,8 +87,7 @@ protected:
     // A press in the middle of a widget, the way a player's click arrives.
     void press(const scene::DisplayObject& w) {
         const auto b = w.bounds();
-        const scene::Point c(b.x + b.width / 2, b.y + b.height / 2);
-        const auto at = w.parent() ? w.parent()->localToGlobal(c) : c;
+        const auto at = w.parent()->localToGlobal(scene::Point(b.x + b.width / 2, b.y + b.height / 2));
         h().click(at.x, at.y);
     }
 
