@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "app/DataFiles.h"
+
 std::string Value::text() const {
     if (isNull()) return "null";
     if (isBool()) return std::get<bool>(v_) ? "true" : "false";
@@ -107,16 +109,7 @@ std::int64_t Value::parseInt(const std::string& text, bool* ok) {
     return negative ? -v : v;
 }
 
-double Value::parseFloat(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-    std::size_t start = i;
-    if (i < text.size() && text[i] == '+') start = ++i;
-    double d = 0;
-    const auto [end, ec] = std::from_chars(text.data() + start, text.data() + text.size(), d);
-    if (ec != std::errc() || end == text.data() + start) return std::numeric_limits<double>::quiet_NaN();
-    return d;
-}
+double Value::parseFloat(const std::string& text) { return DataFiles::readDecimal(text); }
 
 std::string Value::formatFloat(double d) {
     if (std::isnan(d)) return "NaN";

@@ -21,6 +21,7 @@ std::string CNetworking::username_;
 std::optional<std::string> CNetworking::password_ = std::string();
 CNetworking::Caller CNetworking::pcaller_;
 CNetworking::Caller CNetworking::lcaller_;
+std::optional<std::pair<std::string, std::optional<std::string>>> CNetworking::login_before_;
 std::vector<std::shared_ptr<CNetworking>> CNetworking::in_flight_;
 std::vector<std::weak_ptr<scene::URLLoader>> CNetworking::loaders_;
 std::optional<bool> CNetworking::crypt_ready_override_;
@@ -201,6 +202,7 @@ static void aux_send_login_request(const std::string& script, const std::string&
                                    void (ClassHandlers::*done)(scene::Event&)) {
     if (!CNetworking::session_key_ || CNetworking::session_key_->empty()) {
         // Nothing can be scrambled without a session key: the request is not sent.
+        CNetworking::aux_restore_login();
         deferred().add(CNetworking::lcaller_, CNetworkingEvent::ERROR);
         return;
     }
@@ -222,6 +224,7 @@ void ClassHandlers::aux_logged_done(scene::Event& e) {
         return;
     }
     const auto fields = sc::splitFields(*reply);
+    CNetworking::login_before_.reset();
     CNetworking::username_ = fields[0];
     CNetworking::password_ = fields.size() > 1 ? std::optional<std::string>(fields[1]) : std::nullopt;
     CNetworkingEvent event(Value(*reply), CNetworkingEvent::COMPLETE);
@@ -229,6 +232,8 @@ void ClassHandlers::aux_logged_done(scene::Event& e) {
 }
 
 void CNetworking::Login(const std::string& username, const std::string& password, scene::EventDispatcher* caller) {
+    // With a Login already waiting, the user before that one is the one to restore.
+    if (!login_before_) login_before_.emplace(username_, password_);
     username_ = username;
     password_ = password;
     lcaller_ = Caller::of(caller);
@@ -241,6 +246,7 @@ void ClassHandlers::aux_login_done(scene::Event& e) {
         aux_login_error(e);
         return;
     }
+    CNetworking::login_before_.reset();
     if (*reply != sc::REPLY_OK) {
         CNetworking::username_.clear();
         CNetworking::password_ = std::string();
@@ -254,8 +260,16 @@ void ClassHandlers::aux_login_error(scene::Event& e) {
     // A transport failure carries whatever raw data the loader has; an answer
     // that did not decode carries nothing.
     const bool transport = e.type() == scene::Event::IO_ERROR;
+    CNetworking::aux_restore_login();
     CNetworkingEvent event(Value(transport && loader ? loader->data : std::string()), CNetworkingEvent::ERROR);
     CNetworking::lcaller_.deliver(event);
+}
+
+void CNetworking::aux_restore_login() {
+    if (!login_before_) return;
+    username_ = std::move(login_before_->first);
+    password_ = std::move(login_before_->second);
+    login_before_.reset();
 }
 
 void CNetworking::SendAsync(const std::string& command, const std::string& payload, scene::EventDispatcher* caller) {
@@ -310,6 +324,7 @@ void CNetworking::reset() {
     password_ = std::string();
     pcaller_ = Caller{};
     lcaller_ = Caller{};
+    login_before_.reset();
     for (auto& w : loaders_) {
         if (auto loader = w.lock()) loader->close();
     }

@@ -23,6 +23,8 @@ public:
     static const std::string& getUsername() { return username_; }
     static void Login(const std::string& username, const std::string& password, scene::EventDispatcher* caller);
     static void Logged(scene::EventDispatcher* caller);
+    // Puts back the user held before a failed Login (nothing when none is waiting).
+    static void aux_restore_login();
 
     // Sends one command on a new object: make it with std::make_shared, it
     // stays alive until its outcome has been delivered.
@@ -64,6 +66,9 @@ public:
 
     static Caller pcaller_;
     static Caller lcaller_;
+    // The user held before a Login still waiting for its reply: a request that
+    // fails puts it back, so credentials the service never accepted do not stay.
+    static std::optional<std::pair<std::string, std::optional<std::string>>> login_before_;
     Caller caller_;
     std::string caller_cmd_;
 

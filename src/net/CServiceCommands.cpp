@@ -26,6 +26,14 @@ CServiceCommands::Totals CServiceCommands::parseScoreReply(const std::string& re
     return {number(fields, 0), number(fields, 1)};
 }
 
+std::optional<CServiceCommands::Totals> CServiceCommands::readScoreReply(const std::string& reply) {
+    const auto fields = sc::splitFields(reply);
+    bool digits = false;
+    const std::int64_t px = Value::parseInt(fields[0], &digits);
+    if (!digits) return std::nullopt;
+    return Totals{px, number(fields, 1)};
+}
+
 std::string CServiceCommands::scoreUpdatePayload(std::int64_t px, std::int64_t yen) {
     return std::to_string(px) + ";" + std::to_string(yen);
 }

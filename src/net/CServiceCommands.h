@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
     };
     // "px;yen"; a missing field or one that is not a number counts as 0.
     static Totals parseScoreReply(const std::string& reply);
+    // The totals of a retrieval reply, or nothing when its first field holds no
+    // number (such as a "failed;..." answer): that is a failed retrieval, not 0 and 0.
+    static std::optional<Totals> readScoreReply(const std::string& reply);
     static std::string scoreUpdatePayload(std::int64_t px, std::int64_t yen);
     static std::string registerPayload(const std::string& username, const std::string& password,
                                        const std::string& email);

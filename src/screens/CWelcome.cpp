@@ -4,8 +4,10 @@
 #include "app/CMain.h"
 #include "app/MAux.h"
 #include "app/Main.h"
+#include "game/CScore.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
+#include "recipes/CPxIcon.h"
 #include "screens/CButtonCredits.h"
 #include "screens/CButtonPrivacy.h"
 #include "ui/CButtonLanguage.h"
@@ -13,6 +15,7 @@
 #include "ui/CTitle.h"
 
 bool CWelcome::first_time_ = true;
+bool CWelcome::startup_done_ = false;
 
 std::string CWelcome::newestRecords(const std::string& log, std::size_t limit) {
     if (log.size() <= limit) return log;
@@ -28,7 +31,14 @@ std::string CWelcome::newestRecords(const std::string& log, std::size_t limit) {
 CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
-    if (CNetworking::isCryptReady() && !first_time_) {
+    if (CNetworking::isCryptReady() && startup_done_) {
+        // Totals that came from the service in this run are at least as new as
+        // the stored ones: after a failed upload they hold the game the service
+        // missed, and the next upload carries them.
+        if (CNetworking::isLogged() && !CScore::totalsFromService()) {
+            addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+            std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
+        }
         aux_welcome_menu(false);
         return;
     }
@@ -43,6 +53,8 @@ CWelcome::CWelcome(const Value&) {
 void CWelcome::Delete() {
     aux_stop_handshake();
     aux_stop_downloads();
+    // A late reply must not change the totals under a game that has begun.
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
 }
 
 void CWelcome::aux_stop_handshake() {
@@ -74,10 +86,9 @@ void CWelcome::aux_crypt_ready(scene::Event&) {
     }
 }
 
-void CWelcome::aux_crypt_version(scene::Event& event) {
-    // Until the new-version notice has its own screen, a newer version only
-    // goes on like a ready channel.
-    aux_crypt_ready(event);
+void CWelcome::aux_crypt_version(scene::Event&) {
+    aux_stop_handshake();
+    CMain::Dispatch(CMain::SCREEN_NEW_VERSION);
 }
 
 void CWelcome::aux_crypt_error(scene::Event&) {
@@ -96,8 +107,10 @@ void CWelcome::aux_ingredients_ready(scene::Event&) {
     aux_send(CServiceCommands::LEVELS, "", &CWelcome::aux_levels_ready);
 }
 
-void CWelcome::aux_levels_ready(scene::Event&) {
+void CWelcome::aux_levels_ready(scene::Event& event) {
     aux_stop(CServiceCommands::LEVELS, &CWelcome::aux_levels_ready);
+    CPxIcon::setLevels(static_cast<CNetworkingEvent&>(event).getData());
+    startup_done_ = true;
     aux_welcome_menu(false);
 }
 
@@ -113,21 +126,25 @@ void CWelcome::aux_error(scene::Event&) {
     aux_welcome_menu(true);
 }
 
+void CWelcome::aux_score_retrieve(scene::Event& event) {
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+    const auto totals = CServiceCommands::readScoreReply(static_cast<CNetworkingEvent&>(event).getData());
+    if (!totals) return;
+    CScore::setTotalsFromService(static_cast<int>(totals->px), static_cast<int>(totals->yen));
+    if (!score_) return;
+    score_->pximage_->set_px(CScore::get_px());
+    score_->aux_print_score();
+}
+
 void CWelcome::aux_welcome_menu(bool unavailable) {
     if (first_time_) {
         MAux::lightBackground(*this, true);
         first_time_ = false;
     }
-    languages_.clear();
-    const char* const order[] = {"tedesco", "francese", "spagnolo", "inglese", "italiano"};
-    for (int k = 1; k <= 5; ++k) {
-        auto flag = std::make_shared<CButtonLanguage>(order[k - 1]);
-        languages_.push_back(flag);
-        addChild(flag);
-        if (flag->id() == CML::getLanguage()) flag->setOn();
-        flag->setX(800 - (flag->width() + 4) * k);
-        flag->setY(4);
-    }
+    languages_ = aux_add_flags(*this);
+    score_ = std::make_shared<CScore>(-1);
+    addChild(score_);
+    score_->setY(400);
     addChild(std::make_shared<CButtonPrivacy>(this));
     addChild(std::make_shared<CButtonCredits>(this));
     auto title = std::make_shared<CTitle>("Pelmora " + Main::VERSION);
@@ -135,17 +152,46 @@ void CWelcome::aux_welcome_menu(bool unavailable) {
     title->setY(title->y() + 50);
     if (unavailable) {
         addChild(std::make_shared<CText>("WELCOME NETWORK UNAVAILABLE EXPLAINED", this));
+        addChild(std::make_shared<CButtonWelcomePlayGame>(this));
         addChild(std::make_shared<CButtonWelcomeInstructions>(this));
         addChild(std::make_shared<CButtonWelcomeRetry>(this));
     } else {
+        addChild(std::make_shared<CButtonWelcomeStartGame>(this));
         addChild(std::make_shared<CButtonWelcomeInstructions>(this));
     }
+}
+
+std::vector<std::shared_ptr<CButtonLanguage>> CWelcome::aux_add_flags(scene::DisplayObjectContainer& screen) {
+    std::vector<std::shared_ptr<CButtonLanguage>> flags;
+    const char* const order[] = {"tedesco", "francese", "spagnolo", "inglese", "italiano"};
+    for (int k = 1; k <= 5; ++k) {
+        auto flag = std::make_shared<CButtonLanguage>(order[k - 1]);
+        flags.push_back(flag);
+        screen.addChild(flag);
+        if (flag->id() == CML::getLanguage()) flag->setOn();
+        flag->setX(800 - (flag->width() + 4) * k);
+        flag->setY(4);
+    }
+    return flags;
 }
 
 CButtonWelcomeInstructions::CButtonWelcomeInstructions(scene::DisplayObjectContainer* parent)
     : CButton("WELCOME INSTRUCTIONS", parent) {}
 
 void CButtonWelcomeInstructions::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_INSTRUCTIONS); }
+
+CButtonWelcomeStartGame::CButtonWelcomeStartGame(scene::DisplayObjectContainer* parent)
+    : CButton("WELCOME START GAME", parent) {}
+
+void CButtonWelcomeStartGame::listener_click(scene::MouseEvent&) {
+    if (!CNetworking::isCryptReady()) CMain::Dispatch(CMain::SCREEN_GAME);
+    else CMain::Dispatch(CNetworking::isLogged() ? CMain::SCREEN_DURATION : CMain::SCREEN_LOGIN);
+}
+
+CButtonWelcomePlayGame::CButtonWelcomePlayGame(scene::DisplayObjectContainer* parent)
+    : CButton("WELCOME PLAY GAME", parent) {}
+
+void CButtonWelcomePlayGame::listener_click(scene::MouseEvent&) { CMain::Dispatch(CMain::SCREEN_DURATION); }
 
 CButtonWelcomeRetry::CButtonWelcomeRetry(scene::DisplayObjectContainer* parent) : CButton("WELCOME RETRY", parent) {}
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DataFiles.h"
 #include "app/scramble/Package.h"
 
 namespace fs = std::filesystem;
@@ -48,21 +49,14 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-// The game's lenient number reading: blanks, sign, digits up to the first other character.
-long lenientInt(const std::string& s) { return std::strtol(s.c_str(), nullptr, 10); }
+using DataFiles::readDecimal;
+using DataFiles::readInt;
 
-double lenientFloat(const std::string& s) {
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    return end == s.c_str() ? std::nan("") : v;
-}
-
-// Records of the ingredients and levels files: any line break or ';' ends one.
+// Records of the ingredients and levels files that hold at least two fields.
 std::vector<std::vector<std::string>> looseRecords(const std::string& text) {
-    std::string t = replaceAll(replaceAll(replaceAll(text, "\r\n", ";"), "\r", ";"), "\n", ";");
     std::vector<std::vector<std::string>> out;
-    for (const auto& rec : split(t, ";")) {
-        auto fields = split(rec, "\t");
+    for (const auto& rec : DataFiles::looseRecords(text)) {
+        auto fields = DataFiles::tabFields(rec);
         if (fields.size() >= 2) out.push_back(fields);
     }
     return out;
@@ -152,7 +146,7 @@ double bezier(int a, int b, int c, int d, double t) {
 std::vector<Point> beltPath(const std::string& text) {
     auto coord = [](const std::string& tok) {
         auto xy = split(tok, ",");
-        return std::pair<int, int>{static_cast<int>(lenientInt(xy[0])), xy.size() > 1 ? static_cast<int>(lenientInt(xy[1])) : 0};
+        return std::pair<int, int>{static_cast<int>(readInt(xy[0])), xy.size() > 1 ? static_cast<int>(readInt(xy[1])) : 0};
     };
     std::vector<Point> pts;
     std::pair<int, int> p0{0, 0}, off{0, 0};
@@ -197,10 +191,8 @@ struct Recipe {
 
 std::vector<Recipe> recipes(const std::string& text) {
     std::vector<Recipe> out;
-    for (const auto& rec : split(text, "\r\n")) {
-        std::vector<std::string> fields;
-        for (auto& f : split(rec, "\t"))
-            if (!f.empty()) fields.push_back(f);
+    for (const auto& rec : DataFiles::crlfRecords(text)) {
+        const auto fields = DataFiles::nonEmptyTabFields(rec);
         if (fields.size() < 2) continue;
         out.push_back({fields[0], std::vector<std::string>(fields.begin() + 2, fields.end())});
     }
@@ -391,7 +383,7 @@ TEST_F(AssetContent, IngredientsPageAndPricesRewardServing) {
     for (const auto& f : records) {
         ASSERT_GE(f.size(), 4u) << f[0];
         EXPECT_FALSE(f[1].empty()) << f[0] << " would be a display-only tile";
-        const long px = lenientInt(f[2]), yen = lenientInt(f[3]);
+        const long px = static_cast<long>(readInt(f[2])), yen = static_cast<long>(readInt(f[3]));
         EXPECT_GT(px, 0) << f[0];
         EXPECT_GT(yen, 0) << f[0];
         priceOf[f[0]] = {px, yen};
@@ -407,11 +399,11 @@ TEST_F(AssetContent, IngredientsPageAndPricesRewardServing) {
 }
 
 TEST_F(AssetContent, BeltPathRunsOnTheBeltPicture) {
-    const auto lines = split(assets.text("assets/tavoli/game1.txt"), "\r\n");
+    const auto lines = DataFiles::crlfRecords(assets.text("assets/tavoli/game1.txt"));
     ASSERT_GE(lines.size(), 6u);
     auto xy = [&](int i) {
         auto p = split(lines[static_cast<std::size_t>(i)], ",");
-        return Point{static_cast<double>(lenientInt(p[0])), p.size() > 1 ? static_cast<double>(lenientInt(p[1])) : 0.0};
+        return Point{static_cast<double>(readInt(p[0])), p.size() > 1 ? static_cast<double>(readInt(p[1])) : 0.0};
     };
     const Point belt = xy(2), panel = xy(3), table = xy(4), score = xy(5);
 
@@ -463,8 +455,8 @@ TEST_F(AssetContent, LevelsRiseGently) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const auto& f = records[i];
         ASSERT_GE(f.size(), 5u) << "level " << i;
-        const long px = lenientInt(f[3]);
-        const double factor = lenientFloat(f[4]);
+        const long px = static_cast<long>(readInt(f[3]));
+        const double factor = readDecimal(f[4]);
         if (i == 0) {
             EXPECT_EQ(px, 0) << "a new player must have a level";
             EXPECT_DOUBLE_EQ(factor, 1.0);

@@ -1,79 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 
-#include "Server.h"
-#include "net/CNetworking.h"
-#include "screens/CWelcome.h"
-#include "screens/Screens.h"
-#include "support/TestGame.h"
+#include "ServiceScreens.h"
 #include "ui/CButtonLanguage.h"
 #include "ui/CTitle.h"
-#include "ui/UiTestPackage.h"
 
 namespace {
 
-template <class T>
-std::vector<T*> childrenOf(scene::DisplayObjectContainer& c) {
-    std::vector<T*> found;
-    for (int i = 0; i < c.numChildren(); ++i) {
-        if (auto* t = dynamic_cast<T*>(c.getChildAt(i).get())) found.push_back(t);
-    }
-    return found;
-}
-
-class Welcome : public testsupport::GameFixture {
-protected:
-    void SetUp() override {
-        GameFixture::SetUp();
-        CNetworking::reset();
-        CWelcome::reset();
-        registerScreens();
-        auto e = uitest::basePackage();
-        e["assets/title.png"] = testsupport::pngBytes(200, 100, 0xFF8020A0);
-        for (const char* lang : {"spagnolo", "francese", "tedesco"}) {
-            const std::string base = std::string("assets/languages/") + lang;
-            e[base + "_off.png"] = testsupport::pngBytes(30, 20, 0xFF808080);
-            e[base + "_over.png"] = testsupport::pngBytes(30, 20, 0xFFFFFF00);
-            e[base + "_on.png"] = testsupport::pngBytes(30, 20, 0xFF00FF00);
-        }
-        e["assets/languages/italiano.txt"] = uitest::languageFile(
-            {"WELCOME RETRY:=Riprova", "WELCOME INSTRUCTIONS:=Istruzioni", "WELCOME NETWORK UNAVAILABLE EXPLAINED:=Offline"});
-        e["assets/version.txt"] = testsupport::bytes("1.0.0");
-        package(e);
-        Main::VERSION = "1.0.0";
-    }
-    void TearDown() override {
-        CNetworking::reset();
-        CWelcome::reset();
-        if (server_) {
-            server_->stop();
-            serving_.join();
-        }
-        GameFixture::TearDown();
-    }
-    void startService() {
-        pelmora::server::ServerConfig config;
-        config.port = 0;
-        config.dataDir = dir_.path() / "db";
-        config.service.passwordCost = pelmora::server::PasswordCost::Minimal;
-        server_ = std::make_unique<pelmora::server::Server>(config);
-        const int port = server_->bind();
-        serving_ = std::thread([this] { server_->listen(); });
-        MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(port);
-    }
-    CWelcome* screen() { return dynamic_cast<CWelcome*>(stage().getChildAt(stage().numChildren() - 1).get()); }
-    // Steps until the menu's flags are up, a few seconds at most.
-    void waitForMenu() {
-        for (int i = 0; i < 400 && (!screen() || screen()->languages_.empty()); ++i) h().step();
-        ASSERT_TRUE(screen());
-        ASSERT_EQ(screen()->languages_.size(), 5u);
-    }
-
-    std::unique_ptr<pelmora::server::Server> server_;
-    std::thread serving_;
-};
+using screentest::childrenOf;
+using Welcome = screentest::ServiceScreens;
 
 }  // namespace
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CScreen.h"
+#include "app/Value.h"
+#include "game/CTapeHost.h"
+#include "recipes/CRecipesHost.h"
+#include "ui/display.h"
+
+class CEaters;
+class CIngredients;
+class CPlate;
+class COrders;
+class CPreparations;
+class CScore;
+class CTable;
+class CTape;
+
+// The game screen: builds the belt, the ingredient strip, the preparation
+// table, the score strip, the order queue and the customers from the table
+// layout file, then books every gain and loss, shows the panel of a pressed
+// order, and ends the game once every order has left the belt.
+class CGame : public CScreen, public CTapeHost, public CRecipesHost {
+public:
+    static constexpr int MAX_COUNTDOWN = 60;
+    static constexpr int SERVED_PLATE_FRAMES = 600;
+    static constexpr int UNORDERED_PLATE_FRAMES = 1800;
+    static constexpr int SERVED_BONUS_PX = 20;
+    static constexpr std::uint32_t COLOR_LEAVING = 0x0000FF;
+    static constexpr std::uint32_t COLOR_PX = 0x000080;
+    static constexpr std::uint32_t COLOR_WASTED = 0x800000;
+
+    // params: [table number, number of orders].
+    explicit CGame(const Value& params);
+    ~CGame() override;
+
+    // Whether params carry the order count a game needs.
+    static bool hasOrderCount(const Value& params);
+
+    void Delete() override;
+    void listener_ingredients_updated(CIngredients& panel) override;
+    void listener_dead_slot(const std::shared_ptr<CSlot>& item) override;
+    void listener_reset_recipe() override;
+    void listener_new_order() override;
+    void listener_new_consume() override;
+    bool listener_game_over() override;
+    virtual void aux_score_update(scene::Event& event);
+    std::shared_ptr<CEaters> getEaters() const { return eaters_; }
+    void listener_order_click(const std::shared_ptr<COrder>& order) override;
+    virtual void listener_enter_frame(scene::Event& event);
+    bool isOver() const { return ended_; }
+
+    std::unique_ptr<CPreparations> preparations_;
+    std::shared_ptr<CIngredients> ingredients_;
+    std::shared_ptr<CTable> table_;
+    std::shared_ptr<CTape> tape_;
+    std::shared_ptr<CScore> score_;
+    std::unique_ptr<COrders> orders_;
+    std::shared_ptr<CEaters> eaters_;
+    std::shared_ptr<CPlate> evidenced_order_next_;
+    int evidenced_order_open_countdown_ = 0;
+    std::shared_ptr<CPlate> evidenced_order_;
+    int evidenced_order_stay_countdown_ = 0;
+    int evidenced_order_close_countdown_ = 0;
+
+    // Kinds of the last three plates put on the belt without an order, across games.
+    static std::vector<std::string> latest_plates_;
+    // Back to the state at program start (tests only).
+    static void reset() { latest_plates_.clear(); }
+
+private:
+    void aux_float(const std::string& text, std::uint32_t color, const std::string& icon);
+    void aux_stop_score_update();
+    std::shared_ptr<CPlate> aux_order_panel(const COrder& order);
+
+    bool ended_ = false;
+    bool deleted_ = false;
+};

@@ -1,0 +1,171 @@
+#include "game/CScore.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/CMain.h"
+#include "app/MAux.h"
+#include "net/CNetworking.h"
+#include "recipes/CPxIcon.h"
+#include "ui/CQuitButton.h"
+#include "ui/CText.h"
+
+int CScore::px_ = 0;
+int CScore::yen_ = 0;
+int CScore::actual_px_ = 0;
+int CScore::actual_yen_ = 0;
+bool CScore::totals_from_service_ = false;
+
+CScore::CScore(int orders) : orders_(orders) {
+    const bool variant = orders < 0;
+    pximage_ = std::make_shared<CPxIcon>(variant);
+    pximage_->set_px(px_);
+    pximage_->setX(4);
+    pximage_->setY(4);
+    addChild(pximage_);
+    yenicon_ = MAux::pictureSprite("assets/yen.png");
+    yenicon_->setX(748);
+    yenicon_->setY(4);
+    addChild(yenicon_);
+    if (!variant) {
+        auto ticket = std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/ordini.png"));
+        ticket->setX(375);
+        ticket->setY(4);
+        addChild(ticket);
+    }
+    const scene::GlowFilter pink(0xFF6080, 1, 3, 3, 3, 3);
+    pxformat_ = scene::TextFormat(MAux::FONTNAME, 64, 0xFFFFFF, true);
+    pxtext_ = aux_figure(pxformat_, 154, 4, 400, pink);
+    aux_set_text(*pxtext_, px_);
+    yenformat_ = scene::TextFormat(MAux::FONTNAME, 64, 0xFFFFFF, true, scene::TextFormatAlign::RIGHT);
+    yentext_ = aux_figure(yenformat_, 344, 0, 400, pink);
+    aux_set_text(*yentext_, yen_);
+    if (!variant) {
+        actual_px_ = 0;
+        actual_yen_ = 0;
+        ordersformat_ = scene::TextFormat(MAux::FONTNAME, 20, 0xFFFFFF, true, scene::TextFormatAlign::CENTER);
+        orderstext_ = aux_figure(*ordersformat_, 380, 24, 50, scene::GlowFilter(0x000000, 1, 3, 3, 3, 3));
+        aux_set_text(*orderstext_, orders_);
+        csoundbutton_ = std::make_shared<CSoundButton>(this);
+        addChild(csoundbutton_);
+        csoundbutton_->setX(337);
+        csoundbutton_->setY(2);
+        cquitbutton_ = std::make_shared<CQuitButton>();
+        addChild(cquitbutton_);
+        cquitbutton_->setX(337);
+        cquitbutton_->setY(42);
+    } else {
+        if (orders == -1) {
+            auto name = std::make_shared<CText>(CNetworking::getUsername());
+            addChild(name);
+            name->setX((800 - name->width()) / 2);
+            name->setY(40 - name->height() / 2);
+        } else if (orders == -2) {
+            aux_set_text(*yentext_, actual_yen_);
+            aux_set_text(*pxtext_, actual_px_);
+        }
+    }
+    // The yen figure explains itself on every strip, in a game too (the game stands still meanwhile).
+    yenicon_->addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CScore::listener_over);
+    yenicon_->addEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CScore::yen_listener_click);
+    yenicon_->addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CScore::listener_out);
+    auto strip = std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/score.png"));
+    // The strip spans the window even where the yen icon stops short of its right edge.
+    const double w = std::max(width(), 800.0);
+    addChildAt(strip, 0);
+    strip->setWidth(w);
+    strip->setHeight(HEIGHT);
+}
+
+std::shared_ptr<scene::TextField> CScore::aux_figure(const scene::TextFormat& format, double x, double y,
+                                                     double width, const scene::GlowFilter& glow) {
+    auto field = std::make_shared<scene::TextField>();
+    field->setDefaultTextFormat(format);
+    field->setSelectable(false);
+    // The figures are read, never pressed: the icons and buttons under and beside them take the pointer.
+    field->setMouseEnabled(false);
+    field->setX(x);
+    field->setY(y);
+    field->setWidth(width);
+    field->setHeight(HEIGHT - y);
+    field->setFilters({glow});
+    addChild(field);
+    return field;
+}
+
+void CScore::aux_set_text(scene::TextField& field, int value) {
+    // Re-setting the same text would lay it out again for nothing.
+    const std::string text = std::to_string(value);
+    if (field.text() != text) field.setText(text);
+}
+
+void CScore::Delete() {
+    if (csoundbutton_) csoundbutton_->Delete();
+    if (cquitbutton_) cquitbutton_->Delete();
+    yenicon_->removeEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CScore::listener_over);
+    yenicon_->removeEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CScore::yen_listener_click);
+    yenicon_->removeEventListener(scene::MouseEvent::MOUSE_OUT, this, &CScore::listener_out);
+}
+
+void CScore::px_listener_click(scene::MouseEvent&) { CMain::Call(CMain::SCREEN_PX); }
+
+void CScore::yen_listener_click(scene::MouseEvent&) { CMain::Call(CMain::SCREEN_YEN); }
+
+void CScore::listener_over(scene::MouseEvent& event) {
+    MAux::mouseCursorToButton();
+    event.stopPropagation();
+}
+
+void CScore::listener_out(scene::MouseEvent& event) {
+    MAux::mouseCursorToArrow();
+    event.stopPropagation();
+}
+
+void CScore::listener_mouse_over(scene::MouseEvent& event) {
+    if (csoundbutton_) csoundbutton_->listener_mouse_out(event);
+    if (cquitbutton_) cquitbutton_->listener_mouse_out(event);
+}
+
+void CScore::aux_print_score() {
+    aux_set_text(*pxtext_, px_);
+    aux_set_text(*yentext_, yen_);
+    if (orderstext_) aux_set_text(*orderstext_, orders_);
+}
+
+void CScore::px_increment(int v) {
+    actual_px_ += v;
+    px_ += v;
+    pximage_->set_px(px_);
+    aux_print_score();
+}
+
+void CScore::yen_increment(int v) {
+    actual_yen_ += v;
+    yen_ += v;
+    aux_print_score();
+}
+
+void CScore::yen_decrement(int v) {
+    actual_yen_ -= v;
+    yen_ -= v;
+    aux_print_score();
+}
+
+void CScore::orders_decrement() {
+    if (orders_ > 0) orders_ -= 1;
+    aux_print_score();
+}
+
+void CScore::setTotalsFromService(int px, int yen) {
+    px_ = px;
+    yen_ = yen;
+    totals_from_service_ = true;
+}
+
+void CScore::reset() {
+    px_ = 0;
+    yen_ = 0;
+    actual_px_ = 0;
+    actual_yen_ = 0;
+    totals_from_service_ = false;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "app/CSoundButton.h"
+#include "ui/display.h"
+
+class CPxIcon;
+class CQuitButton;
+
+// The strip across the top: experience with the level badge, yen, and during
+// a game the orders still to come with the sound switch and the quit sign.
+// orders < 0 selects the other forms: -1 with the user's name (menus), -2 the
+// last game's figures, -3 the totals (game over). The class also keeps the
+// player's running totals.
+class CScore : public scene::Sprite, public CSoundButtonHost {
+public:
+    static constexpr int HEIGHT = 80;
+
+    explicit CScore(int orders);
+
+    virtual void Delete();
+    virtual void px_listener_click(scene::MouseEvent& event);
+    virtual void yen_listener_click(scene::MouseEvent& event);
+    virtual void listener_over(scene::MouseEvent& event);
+    virtual void listener_out(scene::MouseEvent& event);
+    // Puts the sound switch and the quit sign back to their normal look.
+    void listener_mouse_over(scene::MouseEvent& event) override;
+    virtual void aux_print_score();
+    virtual void px_increment(int v);
+    virtual void yen_increment(int v);
+    virtual void yen_decrement(int v);
+    virtual void orders_decrement();
+
+    static int get_px() { return px_; }
+    static void set_px(int v) { px_ = v; }
+    static int get_yen() { return yen_; }
+    static void set_yen(int v) { yen_ = v; }
+    // The totals as the service reported them in this run: only totals that
+    // came from the service may be sent back to it at the end of a game.
+    static void setTotalsFromService(int px, int yen);
+    static bool totalsFromService() { return totals_from_service_; }
+
+    int orders_ = 0;
+    std::shared_ptr<scene::TextField> pxtext_;
+    std::shared_ptr<CPxIcon> pximage_;
+    scene::TextFormat pxformat_;
+    std::shared_ptr<scene::TextField> yentext_;
+    scene::TextFormat yenformat_;
+    std::shared_ptr<scene::TextField> orderstext_;
+    std::optional<scene::TextFormat> ordersformat_;
+    std::shared_ptr<CSoundButton> csoundbutton_;
+    std::shared_ptr<CQuitButton> cquitbutton_;
+    std::shared_ptr<scene::Sprite> yenicon_;
+
+    static int px_;
+    static int yen_;
+    static int actual_px_;
+    static int actual_yen_;
+    static bool totals_from_service_;
+    // Back to the state at program start (tests only).
+    static void reset();
+
+private:
+    std::shared_ptr<scene::TextField> aux_figure(const scene::TextFormat& format, double x, double y, double width,
+                                                 const scene::GlowFilter& glow);
+    static void aux_set_text(scene::TextField& field, int value);
+};

@@ -1,0 +1,210 @@
+// Whole games in one process on the headless stage, driven by presses only:
+// the duration choice, orders read off the belt, recipes picked on the strip,
+// plates served from the table, the pause of a side screen, the end.
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/CMain.h"
+#include "game/CDuration.h"
+#include "game/CFloatingText.h"
+#include "game/CGame.h"
+#include "game/COrders.h"
+#include "ui/CQuitButton.h"
+#include "game/CGameOver.h"
+#include "game/CScore.h"
+#include "game/CSlot.h"
+#include "game/CTape.h"
+#include "net/CNetworking.h"
+#include "recipes/CIngredients.h"
+#include "recipes/CPreparations.h"
+#include "recipes/CPxIcon.h"
+#include "recipes/CTable.h"
+#include "screens/CYen.h"
+#include "screens/Screens.h"
+#include "support/TestGame.h"
+
+namespace {
+
+template <class T>
+std::shared_ptr<T> find(const scene::DisplayObjectContainer& c) {
+    for (int i = c.numChildren() - 1; i >= 0; --i) {
+        if (auto t = std::dynamic_pointer_cast<T>(c.getChildAt(i))) return t;
+    }
+    return nullptr;
+}
+
+class WholeGame : public testsupport::GameFixture {
+protected:
+    void SetUp() override {
+        GameFixture::SetUp();
+        reset();
+        std::filesystem::copy_file(std::filesystem::path(std::getenv("PELMORA_BUILD_DIR")) / "game" / "assets.dat",
+                                   dir_.path() / "assets.dat");
+        registerScreens();
+        MAux::WEBSITE = "http://127.0.0.1:9";
+    }
+    void TearDown() override {
+        reset();
+        GameFixture::TearDown();
+    }
+    static void reset() {
+        CTape::reset();
+        CFloatingText::reset();
+        CScore::reset();
+        CSlot::reset();
+        CGame::reset();
+        CPxIcon::reset();
+        CNetworking::reset();
+    }
+    void press(const scene::DisplayObject& o, double dx = -1, double dy = -1) {
+        const auto p = o.localToGlobal({dx < 0 ? o.localBounds().width / 2 : dx, dy < 0 ? o.localBounds().height / 2 : dy});
+        h().click(p.x, p.y);
+        h().step();
+    }
+    std::shared_ptr<CGame> game() { return find<CGame>(stage()); }
+    // Starts a game of the given length from the duration choice.
+    void choose(int orders) {
+        CMain::Dispatch(CMain::SCREEN_DURATION);
+        h().step();
+        const auto screen = find<CDuration>(stage());
+        for (int i = 0; i < screen->numChildren(); ++i) {
+            auto b = std::dynamic_pointer_cast<CButtonDurationBase>(screen->getChildAt(i));
+            if (b && b->orders_ == orders) return press(*b);
+        }
+        FAIL() << "no button for " << orders;
+    }
+    // Picks kind's recipe tile by tile, paging the strip as needed, then serves it from the table.
+    void serve(CGame& g, const std::string& kind) {
+        for (const auto& id : *g.preparations_->retrieve_ingredients_by_plate(CPlate(kind))) {
+            for (const auto& tile : g.ingredients_->getIngredients()) {
+                if (tile->getId() != id) continue;
+                for (int turns = 0; !tile->stage() || !tile->visible(); ++turns) {
+                    ASSERT_LT(turns, 20);
+                    press(turns < 10 ? *g.ingredients_->scorrimento_dx : *g.ingredients_->scorrimento_sx);
+                }
+                press(*tile, 20, 20);
+                px_ += static_cast<int>(tile->getPx());
+            }
+        }
+        press(*g.table_);
+    }
+    int px_ = 0;
+};
+
+}  // namespace
+
+TEST_F(WholeGame, ASixOrderGamePlayedByPressesEndsWithTheEconomyOfWhatWasDone) {
+    choose(6);
+    h().step();
+    ASSERT_TRUE(game());
+    EXPECT_EQ(game()->score_->orderstext_->text(), "6");
+    std::vector<const CSlot*> seen;
+    int yen = 0;
+    int served = 0;
+    for (int frame = 0; frame < 20000 && !find<CGameOver>(stage()); ++frame) {
+        h().step();
+        auto g = game();
+        if (!g) continue;
+        for (const auto& item : g->tape_->tape_) {
+            auto order = std::dynamic_pointer_cast<COrder>(item);
+            if (!order || !order->parent() || order->isDead() || order->y() < 0) continue;
+            if (std::find(seen.begin(), seen.end(), order.get()) != seen.end()) continue;
+            seen.push_back(order.get());
+            press(*order, 30, 30);  // the order panel shows what it takes
+            yen += order->getYen();
+            serve(*g, order->getKind());
+            px_ += 20;
+            ++served;
+        }
+    }
+    ASSERT_TRUE(find<CGameOver>(stage())) << served << " served";
+    EXPECT_EQ(served, 6);
+    EXPECT_EQ(CScore::actual_px_, px_);
+    EXPECT_EQ(CScore::actual_yen_, yen);
+    EXPECT_EQ(CScore::px_, px_);
+    h().step(2);
+    auto current = find<CScore>(*find<CGameOver>(stage()));
+    EXPECT_EQ(current->yentext_->text(), std::to_string(CScore::yen_));  // the totals strip is the last one
+    EXPECT_FALSE(CFloatingText::isFloatingRunning());
+}
+
+TEST_F(WholeGame, TheYenScreenPausesTheGameAndItsReturnGoesOn) {
+    choose(6);
+    auto g = game();
+    ASSERT_TRUE(g);
+    g->tape_->count_for_next_order_ = 1;
+    h().step(20);
+    auto order = std::dynamic_pointer_cast<COrder>(g->tape_->tape_[g->tape_->slots_ - 1]);
+    ASSERT_TRUE(order);
+    const int life = order->getLifespan();
+    const int position = g->tape_->position_;
+    const int clock = g->tape_->count_for_next_order_;
+    press(*g->score_->yenicon_);
+    h().step(300);
+    ASSERT_TRUE(find<CYen>(stage()));
+    EXPECT_EQ(order->getLifespan(), life);
+    EXPECT_EQ(g->tape_->position_, position);
+    EXPECT_EQ(g->tape_->count_for_next_order_, clock);
+    EXPECT_EQ(g->orders_->getOrdersCount(), 5);
+    auto back = find<CButtonYenReturn>(*find<CYen>(stage()));
+    press(*back);
+    h().step(40);
+    EXPECT_EQ(find<CGame>(stage()), g);
+    EXPECT_LT(order->getLifespan(), life - 30);
+    EXPECT_GT(g->tape_->position_, position);
+}
+
+TEST_F(WholeGame, TwoGamesInARowShareOnlyTheRecentPlatesAndTheBeltPace) {
+    choose(6);
+    const std::size_t idle = scene::EventDispatcher::frameListenerCount();
+    serve(*game(), "maki_tonno");
+    EXPECT_TRUE(CFloatingText::isFloatingRunning());
+    h().step(5);
+    const int delay = CTape::frame_delay_;
+    press(*game()->score_->cquitbutton_);  // quits with a text still rising
+    h().step(3);
+    EXPECT_FALSE(CFloatingText::isFloatingRunning());
+    choose(6);
+    h().step();
+    EXPECT_EQ(CGame::latest_plates_, std::vector<std::string>{"maki_tonno"});
+    EXPECT_EQ(CTape::frame_delay_, (delay + 2) % 16);  // counted on over the new belt's two frames
+    EXPECT_EQ(scene::EventDispatcher::frameListenerCount(), idle);
+    EXPECT_EQ(game()->orders_->getOrdersCount() + (game()->tape_->isEmpty() ? 0 : 1), 6);
+    EXPECT_EQ(CScore::actual_px_, 0);
+}
+
+TEST_F(WholeGame, AnEndedGameIgnoresPressesAndALateUploadReplyChangesNothing) {
+    // Logged in with totals fetched in this run: the end waits for the upload.
+    CNetworking::setCryptReadyForTests(true);
+    CNetworking::username_ = "ana";
+    CScore::setTotalsFromService(100, 50);
+    const Value empty(Value::Array{Value("1"), Value(0)});
+    CMain::Dispatch(CMain::SCREEN_GAME, empty);
+    auto g = game();
+    h().step();
+    ASSERT_TRUE(g->isOver());
+    ASSERT_FALSE(find<CGameOver>(stage()));
+    press(*g->ingredients_->getIngredients()[0], 20, 20);
+    EXPECT_TRUE(g->ingredients_->getRecipe().empty());
+    h().step(3);
+    EXPECT_TRUE(find<CGameOver>(stage()));  // the upload's answer, a failure here, leads on
+
+    // Quitting before the answer: it arrives on a game that has gone.
+    CMain::Dispatch(CMain::SCREEN_GAME, empty);
+    h().step();
+    ASSERT_TRUE(game()->isOver());
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    h().step(30);
+    EXPECT_FALSE(find<CGameOver>(stage()));
+
+    // Totals never fetched (a failed retrieval): no upload, the end is at once.
+    CScore::totals_from_service_ = false;
+    CMain::Dispatch(CMain::SCREEN_GAME, Value(Value::Array{Value("1"), Value(0)}));
+    h().step(2);
+    EXPECT_TRUE(find<CGameOver>(stage()));
+    // A game asked for without its length lets the player choose it.
+    CMain::Dispatch(CMain::SCREEN_GAME);
+    h().step();
+    EXPECT_TRUE(find<CDuration>(stage()));
+}

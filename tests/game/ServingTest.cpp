@@ -1,0 +1,149 @@
+// Serving and economy, the order queue and the order panel.
+
+#include "GameTestSupport.h"
+#include "game/CEaters.h"
+#include "game/COrders.h"
+#include "game/CPlate.h"
+#include "recipes/CIngredients.h"
+#include "recipes/CPreparations.h"
+#include "recipes/CTable.h"
+
+using namespace gametest;
+
+namespace {
+
+class Serving : public GameTest {
+protected:
+    // Picks the recipe of kind on the strip, as the player's clicks on its tiles do.
+    int pick(CGame& game, const std::string& kind, int* px = nullptr) {
+        int yen = 0;
+        for (const auto& id : *game.preparations_->retrieve_ingredients_by_plate(CPlate(kind))) {
+            for (const auto& tile : game.ingredients_->getIngredients()) {
+                if (tile->getId() != id) continue;
+                game.ingredients_->listener_ingredient_click(tile);
+                yen += static_cast<int>(tile->getYen());
+                if (px) *px += static_cast<int>(tile->getPx());
+            }
+        }
+        return yen;
+    }
+    static std::shared_ptr<CSlot> onBelt(CGame& game) {
+        for (const auto& item : game.tape_->tape_) {
+            if (item) return item;
+        }
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(Serving, AServedOrderEarnsExperienceAtOnceAndItsPriceWhenEaten) {
+    auto game = startGame(stage(), 1);
+    game->listener_new_order();
+    auto order = std::dynamic_pointer_cast<COrder>(onBelt(*game));
+    ASSERT_TRUE(order);
+    EXPECT_EQ(game->score_->orders_, 0);
+    int px = 0;
+    pick(*game, order->getKind(), &px);
+    ASSERT_NE(game->table_->getCurrentPreparation(), nullptr);
+    game->listener_reset_recipe();
+    EXPECT_EQ(CScore::px_, px + 20);
+    auto plate = std::dynamic_pointer_cast<CPlate>(onBelt(*game));
+    ASSERT_TRUE(plate);
+    EXPECT_EQ(plate->getYen(), order->getYen());
+    EXPECT_TRUE(game->ingredients_->getRecipe().empty());
+    EXPECT_EQ(game->table_->getCurrentPreparation(), nullptr);
+    stepTape(*game->tape_, 700);
+    EXPECT_EQ(CScore::yen_, order->getYen());
+    EXPECT_EQ(CScore::actual_px_, px + 20);
+}
+
+TEST_F(Serving, UnorderedPlatesEarnOncePerRecentKindAndWasteCostsTheIngredients) {
+    auto game = startGame(stage(), 0);
+    int px = 0;
+    const int yen = pick(*game, "maki_tonno", &px);
+    game->listener_reset_recipe();
+    EXPECT_EQ(CScore::px_, px);
+    auto plate = std::dynamic_pointer_cast<CPlate>(onBelt(*game));
+    ASSERT_TRUE(plate);
+    EXPECT_EQ(plate->getYen(), yen);
+    // A customer takes it: the worried face goes at once, and the plate is paid when eaten.
+    plate->hurryUp(0, 0);
+    MAux::seed(3);
+    while (!plate->getPositive()) game->listener_new_consume();
+    EXPECT_FALSE(plate->hurry_->visible());
+    EXPECT_EQ(game->getEaters()->eaters_.size(), 1u);
+
+    pick(*game, "maki_tonno");
+    game->listener_reset_recipe();
+    EXPECT_EQ(CScore::px_, px);  // the same kind again: no experience
+    // The memory of recent kinds outlives the game.
+    auto next = startGame(stage(), 0);
+    pick(*next, "maki_tonno");
+    next->listener_reset_recipe();
+    EXPECT_EQ(CScore::px_, px);
+
+    // Rice alone is no plate: its price is lost and the strip starts over.
+    const auto rice = next->ingredients_->getIngredients()[0];
+    next->ingredients_->listener_ingredient_click(rice);
+    ASSERT_EQ(next->table_->getCurrentPreparation()->getPlate(), nullptr);
+    const int before = CScore::yen_;
+    next->listener_reset_recipe();
+    EXPECT_EQ(CScore::yen_, before - rice->getYen());
+    EXPECT_TRUE(next->ingredients_->getRecipe().empty());
+}
+
+TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
+    auto game = startGame(stage(), 3);
+    game->listener_new_order();
+    game->listener_new_order();
+    auto first = std::dynamic_pointer_cast<COrder>(game->tape_->tape_[game->tape_->slots_ - 1]);
+    game->listener_order_click(first);
+    auto panel = game->evidenced_order_next_;
+    game->listener_order_click(std::dynamic_pointer_cast<COrder>(game->tape_->tape_[game->tape_->slots_ - 2]));
+    EXPECT_EQ(game->evidenced_order_next_, panel);  // a second press waits for nothing
+    EXPECT_EQ(game->tape_->count_for_next_order_ >= 1, true);
+    // The panel sits in the middle of the window, even with texts below it.
+    auto text = CFloatingText::show("+ 100", CGame::COLOR_PX, game.get(), "px");
+    EXPECT_NEAR(panel->x() + panel->width() / 2, 400, 7);
+    EXPECT_NEAR(panel->y() + panel->height() / 2, 240, 7);
+
+    // Over the first tile lie the panel's frame and a rising text: the press still reaches the tile.
+    const auto tile = game->ingredients_->getIngredients()[0];
+    const auto at = tile->localToGlobal({20, 20});
+    text->setY(at.y - 40);
+    panel->setY(at.y - 40);
+    auto* hit = stage().hitTarget(at.x, at.y);
+    ASSERT_NE(hit, nullptr);
+    EXPECT_TRUE(tile->contains(hit)) << hit;
+
+    h().step(200);
+    EXPECT_EQ(game->evidenced_order_, nullptr);
+    EXPECT_EQ(panel->parent(), nullptr);
+}
+
+TEST_F(Serving, OrdersAreDrawnOnlyForPlatesARecipeMakes) {
+    package({{"assets/preparazioni/preparazioni.txt",
+              testsupport::bytes("first\tx\ta\r\nsecond\tx\ta\r\nbare\tx\r\nother\tx\tb\tc\r\n")}});
+    CPreparations tree([](const std::string& kind) { return std::make_shared<CPlate>(kind); });
+    EXPECT_EQ(COrders::servableKinds(tree), (std::vector<std::string>{"second", "other"}));
+    COrders orders(50, tree, nullptr);
+    for (const auto& o : orders.orders_) {
+        EXPECT_TRUE(o->getKind() == "second" || o->getKind() == "other");
+        EXPECT_EQ(o->getYen() % 50, 0);
+    }
+
+    package({{"assets/preparazioni/preparazioni.txt", testsupport::bytes("bare\tx\r\n")}});
+    MAux::reset();
+    CPreparations empty;
+    EXPECT_TRUE(COrders(6, empty, nullptr).isEmpty());
+}
+
+TEST_F(Serving, AFloatingTextLeftBehindGivesItsCountBack) {
+    auto holder = std::make_shared<scene::Sprite>();
+    auto text = CFloatingText::show("- 300", CGame::COLOR_LEAVING, holder.get(), "yen");
+    EXPECT_TRUE(CFloatingText::isFloatingRunning());
+    holder.reset();
+    text.reset();
+    EXPECT_FALSE(CFloatingText::isFloatingRunning());
+}
