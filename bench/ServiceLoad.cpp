@@ -4,8 +4,9 @@
 //
 //   pelmora-service-load [--clients 100] [--updates 20] [--target PORT]
 //
-// Without --target it starts the service itself, in every set-up it knows,
-// and prints their figures side by side.
+// Without --target it starts the service itself, in both set-ups (one process
+// on SQLite; two processes on a throwaway PostgreSQL cluster behind nginx with
+// deploy/nginx/pelmora.conf) and prints their figures side by side.
 
 #include "ServiceRig.h"
 #include "app/scramble/Protocol.h"
@@ -172,6 +173,15 @@ int main(int argc, char** argv) {
                 rig::ServerProcess sqlite(PELMORA_SERVER_BIN, rig::freeLoopbackPort(),
                                           {"--data", (dir / "sqlite").string()}, dir / "sqlite.log");
                 all.push_back(run("1 process, SQLite", sqlite.port(), clients, updates));
+            }
+            {
+                rig::PostgresCluster pg;
+                const std::vector<std::string> args = {"--database", pg.conninfo("pelmora"), "--behind-proxy"};
+                rig::ServerProcess one(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "one.log");
+                rig::ServerProcess two(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "two.log");
+                rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()},
+                                      dir / "nginx");
+                all.push_back(run("2 processes, PostgreSQL, nginx", front.port(), clients, updates));
             }
             std::filesystem::remove_all(dir);
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Real parts for tests and the load tool: pelmora-server processes, and
-// later a throwaway PostgreSQL cluster and nginx, all on loopback.
+// Real parts for tests and the load tool: pelmora-server processes, a
+// throwaway PostgreSQL cluster and nginx, all on loopback.
 
 #include <sys/types.h>
 
@@ -59,6 +59,45 @@ private:
     void start();
     std::vector<std::string> argv_;
     std::filesystem::path log_;
+    int port_;
+    ChildProcess process_;
+};
+
+// A PostgreSQL cluster of its own in a temporary folder, reached through a
+// socket in that folder on its own port; started as the "postgres" user when
+// run as root (PostgreSQL refuses root). Stopped and removed when destroyed.
+class PostgresCluster {
+public:
+    PostgresCluster();
+    ~PostgresCluster();
+    PostgresCluster(const PostgresCluster&) = delete;
+    PostgresCluster& operator=(const PostgresCluster&) = delete;
+
+    // A libpq connection string for a database of the cluster.
+    std::string conninfo(const std::string& database) const;
+    // Creates an empty database and returns its connection string.
+    std::string createDatabase(const std::string& name);
+    const std::filesystem::path& dir() const { return dir_; }
+
+private:
+    std::vector<std::string> asOwner(std::vector<std::string> argv) const;
+    void shutDown();
+    std::filesystem::path dir_;
+    std::filesystem::path bin_;
+    int port_ = 0;
+    bool started_ = false;
+};
+
+// nginx on a loopback port in front of service processes, configured by an
+// nginx site file whose upstream lists 127.0.0.1:8081, 127.0.0.1:8082 ...
+// and which listens on 127.0.0.1:8080: those are replaced by the given ports.
+class NginxFront {
+public:
+    NginxFront(const std::filesystem::path& site, int port, const std::vector<int>& backends,
+               const std::filesystem::path& dir);
+    int port() const { return port_; }
+
+private:
     int port_;
     ChildProcess process_;
 };

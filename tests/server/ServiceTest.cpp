@@ -1,6 +1,7 @@
 #include "ServiceHarness.h"
 
 #include "AccountRules.h"
+#include "ServiceRig.h"
 #include "WebPages.h"
 
 #include <atomic>
@@ -17,9 +18,17 @@ namespace {
 const std::string LEVELS = "0\tbeginner\t\t0\t1.0\r\n1\tcook\t\t100\t1.2\r\n2\tchef\t\t300\t1.5\r\n";
 const std::string INGREDIENTS = "riso\tbase\t1\t10\nsalmone\tpesce\t2\t30\n";
 
-class Service : public ::testing::Test {
+// Every service test runs on both storage engines: SQLite in a folder, and a
+// fresh database of a throwaway PostgreSQL cluster shared by the suite.
+class Service : public ::testing::TestWithParam<std::string> {
 protected:
+    static void TearDownTestSuite() { cluster_.reset(); }
     void SetUp() override {
+        if (GetParam() == "postgresql") {
+            if (!cluster_) cluster_ = std::make_unique<pelmora::rig::PostgresCluster>();
+            static int databases = 0;
+            database_ = cluster_->createDatabase("test" + std::to_string(++databases));
+        }
         dir_ = makeScratchDir("server");
         writeFile(dir_ / "livelli.txt", LEVELS);
         writeFile(dir_ / "ingredienti.txt", INGREDIENTS);
@@ -34,6 +43,7 @@ protected:
         ServerConfig c;
         c.port = 0;
         c.dataDir = dir_ / "data";
+        c.database = database_;
         c.service.latestVersion = latest_;
         c.service.levelsFile = dir_ / "livelli.txt";
         c.service.ingredientsFile = dir_ / "ingredienti.txt";
@@ -67,16 +77,23 @@ protected:
     }
 
     pelmora::server::Database& db() { return server_->server().database(); }
+    // Where the engine keeps its files.
+    fs::path storageDir() const { return database_.empty() ? dir_ / "data" : cluster_->dir(); }
 
     fs::path dir_;
     std::string latest_ = "1.0.0";
     std::function<void(ServerConfig&)> tweak_;
     std::unique_ptr<RunningServer> server_;
+    std::string database_;
+    static inline std::unique_ptr<pelmora::rig::PostgresCluster> cluster_;
 };
 
 }  // namespace
 
-TEST_F(Service, HandshakeHandsOutASessionUnderTheMasterKey) {
+INSTANTIATE_TEST_SUITE_P(Engines, Service, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+
+TEST_P(Service, HandshakeHandsOutASessionUnderTheMasterKey) {
     GameClient c(server_->port());
     const auto reply = c.handshake("1.0.0\n", 42);
     ASSERT_TRUE(reply);
@@ -107,7 +124,7 @@ TEST_F(Service, HandshakeHandsOutASessionUnderTheMasterKey) {
     EXPECT_EQ(wrongKey.lastStatus, 400);
 }
 
-TEST_F(Service, HandshakeAnnouncesTheConfiguredVersion) {
+TEST_P(Service, HandshakeAnnouncesTheConfiguredVersion) {
     latest_ = "2.0";
     restart();
     GameClient c(server_->port());
@@ -115,7 +132,7 @@ TEST_F(Service, HandshakeAnnouncesTheConfiguredVersion) {
     EXPECT_EQ(c.announcedVersion, "2.0");
 }
 
-TEST_F(Service, HandshakeMustBeTaggedAndUnderTheMasterKey) {
+TEST_P(Service, HandshakeMustBeTaggedAndUnderTheMasterKey) {
     GameClient c(server_->port());
     EXPECT_FALSE(c.post("ping.php", "HELLO;cpp;1.0.0;7null", true));
     EXPECT_EQ(c.lastStatus, 400);
@@ -124,7 +141,7 @@ TEST_F(Service, HandshakeMustBeTaggedAndUnderTheMasterKey) {
     EXPECT_EQ(c.lastStatus, 400);
 }
 
-TEST_F(Service, LoginSucceedsOrNamesTheReason) {
+TEST_P(Service, LoginSucceedsOrNamesTheReason) {
     ASSERT_EQ(registerUser("Maki_Chef", "sashimi42"), "ok");
     GameClient c = connected();
     EXPECT_EQ(c.login("ab", "sashimi42"), "failed;invalid username");
@@ -137,7 +154,7 @@ TEST_F(Service, LoginSucceedsOrNamesTheReason) {
     EXPECT_EQ(c.login("maki_chef", "sashimi42"), "ok");
 }
 
-TEST_F(Service, LoggedReportsNobodyOrTheUserWithASessionToken) {
+TEST_P(Service, LoggedReportsNobodyOrTheUserWithASessionToken) {
     ASSERT_EQ(registerUser("Nigiri", "wasabi99"), "ok");
     GameClient c = connected();
     EXPECT_EQ(c.logged(), ";");
@@ -168,7 +185,7 @@ TEST_F(Service, LoggedReportsNobodyOrTheUserWithASessionToken) {
     EXPECT_EQ(c.logged(), ";");
 }
 
-TEST_F(Service, RegisterChecksEachFieldAndDuplicates) {
+TEST_P(Service, RegisterChecksEachFieldAndDuplicates) {
     EXPECT_EQ(registerUser("Ebi-Tempura_1", "gohan!", "ebi@sushi.example"), "ok");
     EXPECT_EQ(registerUser("Ebi-Tempura_1", "another1"), "failed;username duplicated");
     EXPECT_EQ(registerUser("EBI-TEMPURA_1", "another1"), "failed;username duplicated");
@@ -200,7 +217,7 @@ TEST_F(Service, RegisterChecksEachFieldAndDuplicates) {
     EXPECT_EQ(loggedIn("Second_Cook", "goodpass").username, "Second_Cook");
 }
 
-TEST_F(Service, ScoreIsReadAndReplacedForTheAuthenticatedUser) {
+TEST_P(Service, ScoreIsReadAndReplacedForTheAuthenticatedUser) {
     ASSERT_EQ(registerUser("Uramaki", "avocado1"), "ok");
     ASSERT_EQ(registerUser("Temaki", "avocado2"), "ok");
     GameClient c = loggedIn("Uramaki", "avocado1");
@@ -227,7 +244,7 @@ TEST_F(Service, ScoreIsReadAndReplacedForTheAuthenticatedUser) {
     EXPECT_EQ(c.send("score", ""), "120;-35");
 }
 
-TEST_F(Service, LevelsIngredientsAndCrashRecords) {
+TEST_P(Service, LevelsIngredientsAndCrashRecords) {
     GameClient c = connected();
     EXPECT_EQ(c.send("levels", ""), LEVELS);
     EXPECT_EQ(c.send("ingredients", ""), INGREDIENTS);
@@ -241,7 +258,7 @@ TEST_F(Service, LevelsIngredientsAndCrashRecords) {
     EXPECT_EQ(c.send("levels", ""), "");
 }
 
-TEST_F(Service, MalformedRequestsAreRejectedWithoutEffect) {
+TEST_P(Service, MalformedRequestsAreRejectedWithoutEffect) {
     ASSERT_EQ(registerUser("Inari", "tofu-pocket"), "ok");
     GameClient c = loggedIn("Inari", "tofu-pocket");
     ASSERT_EQ(c.send("score", "10;20"), "ok");
@@ -296,7 +313,7 @@ TEST_F(Service, MalformedRequestsAreRejectedWithoutEffect) {
     EXPECT_EQ(c.send("score", ""), "11;21");
 }
 
-TEST_F(Service, ConcurrentScoreUpdatesFromSeveralClients) {
+TEST_P(Service, ConcurrentScoreUpdatesFromSeveralClients) {
     constexpr int kPlayers = 4;
     constexpr int kUpdates = 12;
     for (int p = 0; p < kPlayers; ++p) ASSERT_EQ(registerUser("player" + std::to_string(p), "password"), "ok");
@@ -336,7 +353,7 @@ TEST_F(Service, ConcurrentScoreUpdatesFromSeveralClients) {
     EXPECT_EQ(shared->yen, -kUpdates);
 }
 
-TEST_F(Service, UsersTotalsAndSessionsSurviveARestart) {
+TEST_P(Service, UsersTotalsAndSessionsSurviveARestart) {
     ASSERT_EQ(registerUser("Kappa", "cucumber"), "ok");
     GameClient c = loggedIn("Kappa", "cucumber");
     ASSERT_TRUE(c.logged());
@@ -357,7 +374,7 @@ TEST_F(Service, UsersTotalsAndSessionsSurviveARestart) {
     EXPECT_EQ(registerUser("Kappa", "cucumber"), "failed;username duplicated");
 }
 
-TEST_F(Service, WebPagesAndLeaderboard) {
+TEST_P(Service, WebPagesAndLeaderboard) {
     ASSERT_EQ(registerUser("Top_Chef", "password1"), "ok");
     ASSERT_EQ(registerUser("Second", "password2"), "ok");
     ASSERT_EQ(loggedIn("Top_Chef", "password1").send("score", "900;5"), "ok");
@@ -414,7 +431,7 @@ TEST(ServerDefaults, ServeTheRepositoryTables) {
 }
 
 
-TEST_F(Service, TricklingClientsAreCutAtTheRequestDeadline) {
+TEST_P(Service, TricklingClientsAreCutAtTheRequestDeadline) {
     tweak_ = [](ServerConfig& c) {
         c.http.workers = 2;
         c.http.requestDeadline = std::chrono::milliseconds(1000);
@@ -427,7 +444,7 @@ TEST_F(Service, TricklingClientsAreCutAtTheRequestDeadline) {
     }
 }
 
-TEST_F(Service, HundredClientsAtOnceAreAllAnswered) {
+TEST_P(Service, HundredClientsAtOnceAreAllAnswered) {
     std::atomic<int> answered{0};
     std::atomic<bool> go{false};
     std::vector<std::thread> clients;
@@ -442,7 +459,7 @@ TEST_F(Service, HundredClientsAtOnceAreAllAnswered) {
     EXPECT_EQ(answered, 100);
 }
 
-TEST_F(Service, BodiesAndRangesCostNoMoreThanTheirLimit) {
+TEST_P(Service, BodiesAndRangesCostNoMoreThanTheirLimit) {
     // A chunked body is cut at the limit, not read whole.
     const int fd = connectTo(server_->port());
     std::string out = "POST /pelmora/pml.php?id=x HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\n\r\n";
@@ -468,7 +485,7 @@ TEST_F(Service, BodiesAndRangesCostNoMoreThanTheirLimit) {
     EXPECT_EQ(bodyOnPage->status, 413);
 }
 
-TEST_F(Service, ASessionIdIsNoCredential) {
+TEST_P(Service, ASessionIdIsNoCredential) {
     ASSERT_EQ(registerUser("Owner", "sakura-77"), "ok");
     GameClient owner = loggedIn("Owner", "sakura-77");
     ASSERT_TRUE(owner.logged());
@@ -480,7 +497,8 @@ TEST_F(Service, ASessionIdIsNoCredential) {
     EXPECT_EQ(owner.logged(), "Owner;" + token);  // and the owner is still logged in
 
     // Nothing in the database files gives a session away.
-    for (const auto& file : fs::directory_iterator(dir_ / "data")) {
+    for (const auto& file : fs::recursive_directory_iterator(storageDir())) {
+        if (!file.is_regular_file()) continue;
         std::ifstream in(file.path(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         for (const std::string& secret : {owner.sessionId, owner.sessionKey, token})
@@ -488,7 +506,7 @@ TEST_F(Service, ASessionIdIsNoCredential) {
     }
 }
 
-TEST_F(Service, IdleSessionsExpireAndArePurged) {
+TEST_P(Service, IdleSessionsExpireAndArePurged) {
     tweak_ = [](ServerConfig& c) { c.service.sessionIdleSeconds = 1; };
     restart();
     GameClient c = connected();
@@ -500,7 +518,7 @@ TEST_F(Service, IdleSessionsExpireAndArePurged) {
     EXPECT_FALSE(db().findSession(pelmora::server::sessionIdHash(c.sessionId)));
 }
 
-TEST_F(Service, CrashRecordsAreCappedInSizeRateAndNumber) {
+TEST_P(Service, CrashRecordsAreCappedInSizeRateAndNumber) {
     tweak_ = [](ServerConfig& c) {
         c.service.crashRecordBytes = 1000;
         c.service.crashRecordsPerAddressPerHour = 3;
@@ -517,7 +535,7 @@ TEST_F(Service, CrashRecordsAreCappedInSizeRateAndNumber) {
     EXPECT_EQ(kept[1].address, "127.0.0.1");
 }
 
-TEST_F(Service, ExperienceIsNeverLowered) {
+TEST_P(Service, ExperienceIsNeverLowered) {
     ASSERT_EQ(registerUser("Stale", "tamago-1"), "ok");
     GameClient fresh = loggedIn("Stale", "tamago-1");
     GameClient stale = loggedIn("Stale", "tamago-1");
@@ -527,7 +545,7 @@ TEST_F(Service, ExperienceIsNeverLowered) {
     EXPECT_EQ(fresh.send("score", ""), "100;1");
 }
 
-TEST_F(Service, FailedLoginsAreLimitedPerNameAndPerAddress) {
+TEST_P(Service, FailedLoginsAreLimitedPerNameAndPerAddress) {
     tweak_ = [](ServerConfig& c) {
         c.behindProxy = true;
         c.service.failedLoginsPerMinute = 3;
@@ -553,4 +571,20 @@ TEST_F(Service, FailedLoginsAreLimitedPerNameAndPerAddress) {
     for (const char* guess : {"guess-8", "guess-9", "guess-0"}) EXPECT_EQ(tryLogin("10.0.0.5", "Bob", guess), wrong);
     EXPECT_EQ(tryLogin("10.0.0.5", "Carol", "right-one"), wrong);  // three failures from the address
     EXPECT_EQ(tryLogin("10.0.0.6", "Carol", "right-one"), "ok");
+}
+
+TEST_P(Service, ADatabaseNewerThanTheProgramIsRefused) {
+    EXPECT_EQ(db().schemaVersion(), pelmora::server::SCHEMA_VERSION);
+    server_.reset();
+    {
+        auto c = database_.empty() ? pelmora::server::openSqlite((dir_ / "data" / "pelmora.sqlite").string())
+                                   : pelmora::server::openPostgres(database_);
+        c->run("UPDATE schema_version SET version = 99");
+    }
+    try {
+        start();
+        ADD_FAILURE() << "a newer schema was accepted";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("schema version 99, newer than"), std::string::npos) << e.what();
+    }
 }
