@@ -1,17 +1,16 @@
 #include "Database.h"
 
-#include <sqlite3.h>
-
 #include <chrono>
 #include <stdexcept>
-#include <string_view>
-#include <unordered_map>
 
 namespace pelmora::server {
 
 namespace {
 
-constexpr const char* SCHEMA = R"sql(
+// Each step takes the schema from the version before it to its own number.
+// Version 1 is the layout of the first service, so its files are migrated too.
+const char* const SQLITE_STEPS[] = {
+    R"sql(
 CREATE TABLE IF NOT EXISTS users (
     id            INTEGER PRIMARY KEY,
     name          TEXT    NOT NULL UNIQUE COLLATE NOCASE,
@@ -44,278 +43,405 @@ CREATE TABLE IF NOT EXISTS crashes (
     build      INTEGER NOT NULL,
     content    BLOB    NOT NULL
 );
-)sql";
+)sql",
+    // Sessions keep no id, key or token in clear (the old ones cannot be
+    // converted and are dropped); crash records keep the sender's address
+    // instead of its session; rate-limit counters and shared settings.
+    R"sql(
+DROP TABLE sessions;
+CREATE TABLE sessions (
+    id_hash       TEXT    PRIMARY KEY,
+    key_box       TEXT    NOT NULL,
+    user_id       INTEGER REFERENCES users (id) ON DELETE SET NULL,
+    login_nonce   TEXT    NOT NULL DEFAULT '',
+    token_hash    TEXT    NOT NULL DEFAULT '',
+    password_mac  TEXT    NOT NULL DEFAULT '',
+    platform      TEXT    NOT NULL DEFAULT '',
+    version       TEXT    NOT NULL DEFAULT '',
+    build         INTEGER NOT NULL DEFAULT 0,
+    created       INTEGER NOT NULL,
+    seen          INTEGER NOT NULL
+);
+CREATE INDEX sessions_by_seen ON sessions (seen);
+CREATE INDEX sessions_by_created ON sessions (created);
+ALTER TABLE crashes DROP COLUMN session_id;
+ALTER TABLE crashes ADD COLUMN address TEXT NOT NULL DEFAULT '';
+CREATE TABLE counters (
+    name  TEXT    NOT NULL,
+    slot  INTEGER NOT NULL,
+    count INTEGER NOT NULL,
+    PRIMARY KEY (name, slot)
+);
+CREATE TABLE settings (
+    name  TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
+)sql"};
+
+const char* const POSTGRES_STEPS[] = {
+    R"sql(
+CREATE TABLE users (
+    id            BIGSERIAL PRIMARY KEY,
+    name          TEXT   NOT NULL,
+    email         TEXT   NOT NULL,
+    password_hash TEXT   NOT NULL,
+    px            BIGINT NOT NULL DEFAULT 0,
+    yen           BIGINT NOT NULL DEFAULT 0,
+    created       BIGINT NOT NULL,
+    updated       BIGINT NOT NULL
+);
+CREATE UNIQUE INDEX users_by_name ON users (lower(name));
+CREATE INDEX users_by_standing ON users (px DESC, yen DESC);
+CREATE TABLE sessions (
+    id            TEXT   PRIMARY KEY,
+    key           TEXT   NOT NULL,
+    user_id       BIGINT REFERENCES users (id) ON DELETE SET NULL,
+    token         TEXT   NOT NULL DEFAULT '',
+    password_mac  TEXT   NOT NULL DEFAULT '',
+    platform      TEXT   NOT NULL DEFAULT '',
+    version       TEXT   NOT NULL DEFAULT '',
+    build         BIGINT NOT NULL DEFAULT 0,
+    created       BIGINT NOT NULL
+);
+CREATE TABLE crashes (
+    id         BIGSERIAL PRIMARY KEY,
+    received   BIGINT NOT NULL,
+    session_id TEXT   NOT NULL,
+    user_name  TEXT   NOT NULL,
+    platform   TEXT   NOT NULL,
+    version    TEXT   NOT NULL,
+    build      BIGINT NOT NULL,
+    content    BYTEA  NOT NULL
+);
+)sql",
+    R"sql(
+DROP TABLE sessions;
+CREATE TABLE sessions (
+    id_hash       TEXT   PRIMARY KEY,
+    key_box       TEXT   NOT NULL,
+    user_id       BIGINT REFERENCES users (id) ON DELETE SET NULL,
+    login_nonce   TEXT   NOT NULL DEFAULT '',
+    token_hash    TEXT   NOT NULL DEFAULT '',
+    password_mac  TEXT   NOT NULL DEFAULT '',
+    platform      TEXT   NOT NULL DEFAULT '',
+    version       TEXT   NOT NULL DEFAULT '',
+    build         BIGINT NOT NULL DEFAULT 0,
+    created       BIGINT NOT NULL,
+    seen          BIGINT NOT NULL
+);
+CREATE INDEX sessions_by_seen ON sessions (seen);
+CREATE INDEX sessions_by_created ON sessions (created);
+ALTER TABLE crashes DROP COLUMN session_id;
+ALTER TABLE crashes ADD COLUMN address TEXT NOT NULL DEFAULT '';
+CREATE TABLE counters (
+    name  TEXT   NOT NULL,
+    slot  BIGINT NOT NULL,
+    count BIGINT NOT NULL,
+    PRIMARY KEY (name, slot)
+);
+CREATE TABLE settings (
+    name  TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
+)sql"};
+
+static_assert(std::size(SQLITE_STEPS) == SCHEMA_VERSION && std::size(POSTGRES_STEPS) == SCHEMA_VERSION);
 
 std::int64_t now() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
+std::string fromHex(std::string_view hex) {
+    auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(digit(hex[i]) << 4 | digit(hex[i + 1]));
+    return out;
+}
+
+UserRow userOf(const SqlResult& r) {
+    return UserRow{r.integer(0, 0), r.text(0, 1), r.text(0, 2), r.integer(0, 3), r.integer(0, 4)};
+}
+
 }  // namespace
 
-// A prepared statement kept for the life of the connection; reset after each use.
-class Database::Statement {
+// A pooled connection, handed back when the lease ends.
+class Database::Lease {
 public:
-    Statement(Database& db, const char* sql) : db_(db.db_) {
-        auto& cache = cacheFor(db);
-        auto it = cache.find(sql);
-        if (it == cache.end()) {
-            sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-                fail("prepare");
-            it = cache.emplace(sql, stmt).first;
-        }
-        stmt_ = it->second;
-    }
-    ~Statement() {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(int i, std::int64_t v) {
-        check(sqlite3_bind_int64(stmt_, i, v));
-        return *this;
-    }
-    Statement& bind(int i, std::string_view v) {
-        check(sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT));
-        return *this;
-    }
-    Statement& bindBlob(int i, std::string_view v) {
-        check(sqlite3_bind_blob(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT));
-        return *this;
-    }
-    Statement& bindNull(int i) {
-        check(sqlite3_bind_null(stmt_, i));
-        return *this;
-    }
-
-    // True while a row is available.
-    bool step() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        fail("step");
-    }
-    // Runs a change; false when it broke a UNIQUE constraint.
-    bool run() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_DONE) return true;
-        if (sqlite3_extended_errcode(db_) == SQLITE_CONSTRAINT_UNIQUE) return false;
-        fail("step");
-    }
-
-    std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
-    bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
-    std::string text(int col) const {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col))) : std::string();
-    }
-
-    static void finalizeAll(Database& db) {
-        auto& cache = cacheFor(db);
-        for (auto& [sql, stmt] : cache) sqlite3_finalize(stmt);
-        cache.clear();
-    }
+    Lease(Database& db, std::unique_ptr<SqlConnection> c) : db_(db), c_(std::move(c)) {}
+    Lease(Database& db, std::unique_ptr<SqlConnection> c, std::unique_lock<std::mutex> writer)
+        : db_(db), c_(std::move(c)), writer_(std::move(writer)) {}
+    ~Lease() { db_.release(std::move(c_)); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    SqlConnection* operator->() { return c_.get(); }
+    std::unique_ptr<SqlConnection> take() { return std::move(c_); }
+    SqlConnection& operator*() { return *c_; }
 
 private:
-    static std::unordered_map<const char*, sqlite3_stmt*>& cacheFor(Database& db) { return db.statements_; }
-
-    void check(int rc) {
-        if (rc != SQLITE_OK) fail("bind");
-    }
-    [[noreturn]] void fail(const char* what) {
-        throw std::runtime_error(std::string("database ") + what + ": " + sqlite3_errmsg(db_));
-    }
-
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
+    Database& db_;
+    std::unique_ptr<SqlConnection> c_;
+    std::unique_lock<std::mutex> writer_;  // released after the connection is handed back
 };
 
-Database::Database(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir);
-    const std::string file = (dir / "pelmora.sqlite").string();
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw std::runtime_error("cannot open " + file + ": " + message);
+Database::Database(const DatabaseTarget& target)
+    : target_(target), engine_(target.postgres.empty() ? SqlEngine::Sqlite : SqlEngine::Postgres) {
+    if (target_.connections == 0) target_.connections = 1;
+    if (engine_ == SqlEngine::Sqlite) {
+        std::filesystem::create_directories(target_.sqliteDir);
+        sqliteFile_ = (target_.sqliteDir / "pelmora.sqlite").string();
     }
-    try {
-        sqlite3_busy_timeout(db_, 5000);
-        exec("PRAGMA journal_mode = WAL");
-        exec("PRAGMA synchronous = NORMAL");
-        exec("PRAGMA foreign_keys = ON");
-        exec(SCHEMA);
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
+    migrate();
+    if (engine_ == SqlEngine::Sqlite) checkpointer_ = std::thread([this] { checkpointLoop(); });
 }
 
 Database::~Database() {
-    Statement::finalizeAll(*this);
-    sqlite3_close(db_);
-}
-
-void Database::exec(const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : sqlite3_errmsg(db_);
-        sqlite3_free(error);
-        throw std::runtime_error("database: " + message);
+    if (checkpointer_.joinable()) {
+        {
+            std::lock_guard lock(checkpointMutex_);
+            closing_ = true;
+        }
+        checkpointWake_.notify_all();
+        checkpointer_.join();
     }
 }
 
-void Database::transaction(const auto& body) {
-    exec("BEGIN IMMEDIATE");
+void Database::checkpointLoop() {
+    std::unique_lock lock(checkpointMutex_);
+    while (!checkpointWake_.wait_for(lock, std::chrono::seconds(1), [&] { return closing_; })) {
+        try {
+            // Passive: copies what it can without holding up readers or writers.
+            lease()->script("PRAGMA wal_checkpoint(PASSIVE)");
+        } catch (const std::exception&) {
+            // The next round tries again.
+        }
+    }
     try {
-        body();
-        exec("COMMIT");
+        lease()->script("PRAGMA wal_checkpoint(TRUNCATE)");
+    } catch (const std::exception&) {
+    }
+}
+
+std::unique_ptr<SqlConnection> Database::connect() {
+    return engine_ == SqlEngine::Sqlite ? openSqlite(sqliteFile_) : openPostgres(target_.postgres);
+}
+
+Database::Lease Database::lease() {
+    std::unique_lock lock(mutex_);
+    available_.wait(lock, [&] { return !idle_.empty() || open_ < target_.connections; });
+    if (!idle_.empty()) {
+        auto c = std::move(idle_.back());
+        idle_.pop_back();
+        return Lease(*this, std::move(c));
+    }
+    ++open_;
+    lock.unlock();
+    try {
+        return Lease(*this, connect());
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        lock.lock();
+        --open_;
+        available_.notify_one();
         throw;
     }
+}
+
+Database::Lease Database::writeLease() {
+    if (engine_ != SqlEngine::Sqlite) return lease();
+    std::unique_lock writer(sqliteWriter_);
+    auto c = lease();
+    return Lease(*this, c.take(), std::move(writer));
+}
+
+void Database::release(std::unique_ptr<SqlConnection> c) {
+    std::lock_guard lock(mutex_);
+    if (!c) return;  // taken over by another lease
+    if (c->usable()) idle_.push_back(std::move(c));
+    else --open_;
+    available_.notify_one();
+}
+
+void Database::transaction(SqlConnection& c, const std::function<void()>& body) {
+    c.begin();
+    try {
+        body();
+        c.commit();
+    } catch (...) {
+        c.rollback();
+        throw;
+    }
+}
+
+void Database::migrate() {
+    auto c = lease();
+    transaction(*c, [&] {
+        // One process migrates at a time; the others then find the work done.
+        if (engine_ == SqlEngine::Postgres) c->run("SELECT pg_advisory_xact_lock(7406134)");
+        c->script("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+        const auto found = c->run("SELECT MAX(version) FROM schema_version");
+        const int version = found.isNull(0, 0) ? 0 : static_cast<int>(found.integer());
+        if (version > SCHEMA_VERSION)
+            throw std::runtime_error("the database has schema version " + std::to_string(version) +
+                                     ", newer than this pelmora-server knows (" + std::to_string(SCHEMA_VERSION) +
+                                     "); run a newer pelmora-server");
+        for (int v = version; v < SCHEMA_VERSION; ++v)
+            c->script(engine_ == SqlEngine::Sqlite ? SQLITE_STEPS[v] : POSTGRES_STEPS[v]);
+        if (version != SCHEMA_VERSION) {
+            c->run("DELETE FROM schema_version");
+            c->run("INSERT INTO schema_version (version) VALUES (?1)", {std::int64_t{SCHEMA_VERSION}});
+        }
+    });
+}
+
+int Database::schemaVersion() {
+    return static_cast<int>(lease()->run("SELECT MAX(version) FROM schema_version").integer());
 }
 
 Database::AddUser Database::addUser(const std::string& name, const std::string& email,
                                     const std::string& passwordHash) {
-    std::lock_guard lock(mutex_);
-    bool added = false;
-    transaction([&] {
-        const std::int64_t t = now();
-        Statement st(*this,
-                     "INSERT INTO users (name, email, password_hash, created, updated) VALUES (?1, ?2, ?3, ?4, ?4)");
-        added = st.bind(1, name).bind(2, email).bind(3, passwordHash).bind(4, t).run();
-    });
-    return added ? AddUser::Added : AddUser::Duplicate;
+    try {
+        writeLease()->run("INSERT INTO users (name, email, password_hash, created, updated) VALUES (?1, ?2, ?3, ?4, ?4)",
+                     {name, email, passwordHash, now()});
+        return AddUser::Added;
+    } catch (const SqlError& e) {
+        if (e.uniqueViolation()) return AddUser::Duplicate;
+        throw;
+    }
 }
 
 std::optional<UserRow> Database::findUser(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    Statement st(*this, "SELECT id, name, password_hash, px, yen FROM users WHERE name = ?1");
-    st.bind(1, name);
-    if (!st.step()) return std::nullopt;
-    return UserRow{st.integer(0), st.text(1), st.text(2), st.integer(3), st.integer(4)};
+    const auto r = lease()->run(sql("SELECT id, name, password_hash, px, yen FROM users WHERE name = ?1",
+                                    "SELECT id, name, password_hash, px, yen FROM users WHERE lower(name) = lower(?1)"),
+                                {name});
+    if (r.rows.empty()) return std::nullopt;
+    return userOf(r);
 }
 
 std::optional<UserRow> Database::findUserById(std::int64_t id) {
-    std::lock_guard lock(mutex_);
-    Statement st(*this, "SELECT id, name, password_hash, px, yen FROM users WHERE id = ?1");
-    st.bind(1, id);
-    if (!st.step()) return std::nullopt;
-    return UserRow{st.integer(0), st.text(1), st.text(2), st.integer(3), st.integer(4)};
+    const auto r = lease()->run("SELECT id, name, password_hash, px, yen FROM users WHERE id = ?1", {id});
+    if (r.rows.empty()) return std::nullopt;
+    return userOf(r);
 }
 
-bool Database::userExists(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    Statement st(*this, "SELECT 1 FROM users WHERE name = ?1");
-    return st.bind(1, name).step();
-}
+bool Database::userExists(const std::string& name) { return findUser(name).has_value(); }
 
-void Database::setTotals(std::int64_t userId, std::int64_t px, std::int64_t yen) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        Statement st(*this, "UPDATE users SET px = ?2, yen = ?3, updated = ?4 WHERE id = ?1");
-        st.bind(1, userId).bind(2, px).bind(3, yen).bind(4, now()).run();
-    });
+bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen) {
+    // One statement: the comparison and the change cannot be split by another writer.
+    return writeLease()
+               ->run("UPDATE users SET px = ?2, yen = ?3, updated = ?4 WHERE id = ?1 AND px <= ?2",
+                     {userId, px, yen, now()})
+               .changed == 1;
 }
 
 std::vector<Standing> Database::leaderboard(int limit) {
-    std::lock_guard lock(mutex_);
-    Statement st(*this, "SELECT name, px, yen FROM users ORDER BY px DESC, yen DESC, name LIMIT ?1");
-    st.bind(1, std::int64_t{limit});
+    const auto r = lease()->run("SELECT name, px, yen FROM users ORDER BY px DESC, yen DESC, name LIMIT ?1",
+                                {std::int64_t{limit}});
     std::vector<Standing> out;
-    while (st.step()) out.push_back({st.text(0), st.integer(1), st.integer(2)});
+    for (std::size_t i = 0; i < r.rows.size(); ++i) out.push_back({r.text(i, 0), r.integer(i, 1), r.integer(i, 2)});
     return out;
 }
 
-void Database::openSession(const SessionRow& s, const std::string& replacing) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        std::optional<std::int64_t> userId;
-        std::string token, mac;
-        if (!replacing.empty()) {
-            Statement old(*this, "SELECT user_id, token, password_mac FROM sessions WHERE id = ?1");
-            if (old.bind(1, replacing).step() && !old.isNull(0)) {
-                userId = old.integer(0);
-                token = old.text(1);
-                mac = old.text(2);
-            }
-        }
-        if (!replacing.empty()) {
-            Statement drop(*this, "DELETE FROM sessions WHERE id = ?1");
-            drop.bind(1, replacing).run();
-        }
-        Statement st(*this,
-                     "INSERT INTO sessions (id, key, user_id, token, password_mac, platform, version, build, created)"
-                     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-        st.bind(1, s.id).bind(2, s.key);
-        if (userId) st.bind(3, *userId);
-        else st.bindNull(3);
-        st.bind(4, token).bind(5, mac).bind(6, s.platform).bind(7, s.version).bind(8, s.build).bind(9, now());
-        if (!st.run()) throw std::runtime_error("database: session id already in use");
-    });
+void Database::openSession(const SessionRow& s) {
+    writeLease()->run("INSERT INTO sessions (id_hash, key_box, platform, version, build, created, seen)"
+                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6)",
+                 {s.idHash, s.keyBox, s.platform, s.version, s.build, s.created});
 }
 
-std::optional<SessionRow> Database::findSession(const std::string& id) {
-    std::lock_guard lock(mutex_);
-    Statement st(*this,
-                 "SELECT id, key, user_id, token, password_mac, platform, version, build FROM sessions WHERE id = ?1");
-    if (!st.bind(1, id).step()) return std::nullopt;
+std::optional<SessionRow> Database::findSession(const std::string& idHash) {
+    const auto r = lease()->run("SELECT id_hash, key_box, user_id, login_nonce, token_hash, password_mac, platform,"
+                                " version, build, created, seen FROM sessions WHERE id_hash = ?1",
+                                {idHash});
+    if (r.rows.empty()) return std::nullopt;
     SessionRow s;
-    s.id = st.text(0);
-    s.key = st.text(1);
-    if (!st.isNull(2)) s.userId = st.integer(2);
-    s.token = st.text(3);
-    s.passwordMac = st.text(4);
-    s.platform = st.text(5);
-    s.version = st.text(6);
-    s.build = st.integer(7);
+    s.idHash = r.text(0, 0);
+    s.keyBox = r.text(0, 1);
+    if (!r.isNull(0, 2)) s.userId = r.integer(0, 2);
+    s.loginNonce = r.text(0, 3);
+    s.tokenHash = r.text(0, 4);
+    s.passwordMac = r.text(0, 5);
+    s.platform = r.text(0, 6);
+    s.version = r.text(0, 7);
+    s.build = r.integer(0, 8);
+    s.created = r.integer(0, 9);
+    s.seen = r.integer(0, 10);
     return s;
 }
 
-void Database::logIn(const std::string& sessionId, std::int64_t userId, const std::string& token,
-                     const std::string& passwordMac) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        Statement st(*this, "UPDATE sessions SET user_id = ?2, token = ?3, password_mac = ?4 WHERE id = ?1");
-        st.bind(1, sessionId).bind(2, userId).bind(3, token).bind(4, passwordMac).run();
+void Database::touchSession(const std::string& idHash, std::int64_t time) {
+    writeLease()->run("UPDATE sessions SET seen = ?2 WHERE id_hash = ?1", {idHash, time});
+}
+
+void Database::logIn(const std::string& idHash, std::int64_t userId, const std::string& loginNonce,
+                     const std::string& tokenHash, const std::string& passwordMac) {
+    writeLease()->run("UPDATE sessions SET user_id = ?2, login_nonce = ?3, token_hash = ?4, password_mac = ?5"
+                 " WHERE id_hash = ?1",
+                 {idHash, userId, loginNonce, tokenHash, passwordMac});
+}
+
+void Database::logOut(const std::string& idHash) {
+    writeLease()->run("UPDATE sessions SET user_id = NULL, login_nonce = '', token_hash = '', password_mac = ''"
+                 " WHERE id_hash = ?1",
+                 {idHash});
+}
+
+std::int64_t Database::purgeSessions(std::int64_t idleBefore, std::int64_t createdBefore) {
+    auto c = writeLease();
+    return c->run("DELETE FROM sessions WHERE seen < ?1", {idleBefore}).changed +
+           c->run("DELETE FROM sessions WHERE created < ?1", {createdBefore}).changed;
+}
+
+std::int64_t Database::sessionCount() { return lease()->run("SELECT COUNT(*) FROM sessions").integer(); }
+
+void Database::addCrash(const CrashRecord& cr, std::int64_t keep) {
+    auto c = writeLease();
+    transaction(*c, [&] {
+        c->run("INSERT INTO crashes (received, address, user_name, platform, version, build, content)"
+               " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+               {now(), cr.address, cr.userName, cr.platform, cr.version, cr.build, SqlBlob{cr.content}});
+        c->run("DELETE FROM crashes WHERE id <= (SELECT id FROM crashes ORDER BY id DESC LIMIT 1 OFFSET ?1)",
+               {keep});
     });
 }
 
-void Database::logOut(const std::string& sessionId) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        Statement st(*this, "UPDATE sessions SET user_id = NULL, token = '', password_mac = '' WHERE id = ?1");
-        st.bind(1, sessionId).run();
-    });
+std::int64_t Database::crashCount() { return lease()->run("SELECT COUNT(*) FROM crashes").integer(); }
+
+std::vector<CrashRecord> Database::crashes() {
+    const auto r = lease()->run(
+        sql("SELECT address, user_name, platform, version, build, content FROM crashes ORDER BY id",
+            "SELECT address, user_name, platform, version, build, encode(content, 'hex') FROM crashes ORDER BY id"));
+    std::vector<CrashRecord> out;
+    for (std::size_t i = 0; i < r.rows.size(); ++i) {
+        std::string content = r.text(i, 5);
+        if (engine_ == SqlEngine::Postgres) content = fromHex(content);
+        out.push_back({r.text(i, 0), r.text(i, 1), r.text(i, 2), r.text(i, 3), r.integer(i, 4), std::move(content)});
+    }
+    return out;
 }
 
-void Database::dropSessionsBefore(std::int64_t time) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        Statement st(*this, "DELETE FROM sessions WHERE created < ?1");
-        st.bind(1, time).run();
-    });
+std::int64_t Database::bumpCounter(const std::string& name, std::int64_t slot) {
+    return writeLease()
+        ->run("INSERT INTO counters (name, slot, count) VALUES (?1, ?2, 1)"
+              " ON CONFLICT (name, slot) DO UPDATE SET count = counters.count + 1 RETURNING count",
+              {name, slot})
+        .integer();
 }
 
-void Database::addCrash(const CrashRecord& c) {
-    std::lock_guard lock(mutex_);
-    transaction([&] {
-        Statement st(*this,
-                     "INSERT INTO crashes (received, session_id, user_name, platform, version, build, content)"
-                     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        st.bind(1, now()).bind(2, c.sessionId).bind(3, c.userName).bind(4, c.platform).bind(5, c.version);
-        st.bind(6, c.build).bindBlob(7, c.content).run();
-    });
+std::int64_t Database::counter(const std::string& name, std::int64_t slot) {
+    const auto r = lease()->run("SELECT count FROM counters WHERE name = ?1 AND slot = ?2", {name, slot});
+    return r.rows.empty() ? 0 : r.integer();
 }
 
-std::int64_t Database::crashCount() {
-    std::lock_guard lock(mutex_);
-    Statement st(*this, "SELECT COUNT(*) FROM crashes");
-    return st.step() ? st.integer(0) : 0;
+void Database::clearCounter(const std::string& name) { writeLease()->run("DELETE FROM counters WHERE name = ?1", {name}); }
+
+void Database::purgeCounters(std::int64_t slotBefore) {
+    writeLease()->run("DELETE FROM counters WHERE slot < ?1", {slotBefore});
+}
+
+std::string Database::setting(const std::string& name, const std::string& valueIfAbsent) {
+    auto c = writeLease();
+    c->run("INSERT INTO settings (name, value) VALUES (?1, ?2) ON CONFLICT (name) DO NOTHING", {name, valueIfAbsent});
+    return c->run("SELECT value FROM settings WHERE name = ?1", {name}).text();
 }
 
 }  // namespace pelmora::server

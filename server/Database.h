@@ -1,15 +1,17 @@
 #pragma once
 
+#include "SqlConnection.h"
+
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <thread>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace pelmora::server {
 
@@ -21,15 +23,19 @@ struct UserRow {
     std::int64_t yen = 0;
 };
 
+// A session as stored: neither its id nor its key nor its token in clear.
 struct SessionRow {
-    std::string id;
-    std::string key;
+    std::string idHash;       // hash of the session id the client holds
+    std::string keyBox;       // the session key, sealed under a key derived from the id
     std::optional<std::int64_t> userId;
-    std::string token;        // empty while nobody is logged in
+    std::string loginNonce;   // the session's token is derived from it and the session key
+    std::string tokenHash;    // hash of that token; empty while nobody is logged in
     std::string passwordMac;  // keyed hash of the password given at login
     std::string platform;
     std::string version;
     std::int64_t build = 0;
+    std::int64_t created = 0;  // seconds since the epoch
+    std::int64_t seen = 0;     // last request, seconds since the epoch
 };
 
 struct Standing {
@@ -39,7 +45,7 @@ struct Standing {
 };
 
 struct CrashRecord {
-    std::string sessionId;
+    std::string address;  // the client's network address
     std::string userName;  // as sent, not checked
     std::string platform;
     std::string version;
@@ -47,17 +53,32 @@ struct CrashRecord {
     std::string content;
 };
 
-// The service's storage: users with their totals, sessions and crash records,
-// in one SQLite file (WAL). Every change runs in its own transaction. Safe to
-// use from several threads: calls are serialised on one connection.
+// Where the service keeps its data: a SQLite file in a folder (the default)
+// or a PostgreSQL database that several service processes share.
+struct DatabaseTarget {
+    std::filesystem::path sqliteDir = "var";
+    std::string postgres;  // a libpq connection string; when set, used instead of SQLite
+    std::size_t connections = 8;
+};
+
+// The newest schema this program knows.
+inline constexpr int SCHEMA_VERSION = 2;
+
+// The service's storage: users with their totals, sessions, crash records,
+// counters and settings, in either engine. Every operation is one statement
+// or one transaction, so several threads and several processes may use the
+// same database at once. Connections are pooled.
 class Database {
 public:
-    // Opens or creates "pelmora.sqlite" in dir (created if needed).
-    // Throws std::runtime_error when that fails.
-    explicit Database(const std::filesystem::path& dir);
+    // Opens the database and brings its schema up to date. Throws
+    // std::runtime_error when that fails or the schema is newer than this program.
+    explicit Database(const DatabaseTarget& target);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
+
+    SqlEngine engine() const { return engine_; }
+    int schemaVersion();
 
     enum class AddUser { Added, Duplicate };
     AddUser addUser(const std::string& name, const std::string& email, const std::string& passwordHash);
@@ -65,32 +86,66 @@ public:
     std::optional<UserRow> findUser(const std::string& name);
     std::optional<UserRow> findUserById(std::int64_t id);
     bool userExists(const std::string& name);
-    void setTotals(std::int64_t userId, std::int64_t px, std::int64_t yen);
+    // Stores new totals unless they have fewer experience points than the
+    // stored ones (experience never decreases in play); false when refused.
+    bool raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen);
     // Best players first: most experience points, then most yen, then name.
     std::vector<Standing> leaderboard(int limit);
 
-    // Stores a new session. When replacing names an existing session, the
-    // new one takes over its login and the old one is removed, atomically.
-    void openSession(const SessionRow& session, const std::string& replacing);
-    std::optional<SessionRow> findSession(const std::string& id);
-    void logIn(const std::string& sessionId, std::int64_t userId, const std::string& token,
-               const std::string& passwordMac);
-    void logOut(const std::string& sessionId);
-    // Removes sessions created before the given time (seconds since the epoch).
-    void dropSessionsBefore(std::int64_t time);
+    void openSession(const SessionRow& session);
+    std::optional<SessionRow> findSession(const std::string& idHash);
+    void touchSession(const std::string& idHash, std::int64_t now);
+    void logIn(const std::string& idHash, std::int64_t userId, const std::string& loginNonce,
+               const std::string& tokenHash, const std::string& passwordMac);
+    void logOut(const std::string& idHash);
+    // Removes sessions idle since before idleBefore or created before createdBefore.
+    std::int64_t purgeSessions(std::int64_t idleBefore, std::int64_t createdBefore);
+    std::int64_t sessionCount();
 
-    void addCrash(const CrashRecord& crash);
+    // Stores a crash record and then drops the oldest beyond keep records.
+    void addCrash(const CrashRecord& crash, std::int64_t keep);
     std::int64_t crashCount();
+    std::vector<CrashRecord> crashes();
+
+    // Counters by name and time slot (rate limits): adds one and returns the new count.
+    std::int64_t bumpCounter(const std::string& name, std::int64_t slot);
+    std::int64_t counter(const std::string& name, std::int64_t slot);
+    void clearCounter(const std::string& name);
+    void purgeCounters(std::int64_t slotBefore);
+
+    // A setting's value; the first caller anywhere stores valueIfAbsent.
+    std::string setting(const std::string& name, const std::string& valueIfAbsent);
 
 private:
-    class Statement;
-    void exec(const char* sql);
-    void transaction(const auto& body);
+    class Lease;
+    Lease lease();
+    // A lease for a change. SQLite lets one writer in at a time and makes the
+    // others sleep and retry, in steps of up to 100 ms: this process's writers
+    // queue here instead. Correctness never depends on it.
+    Lease writeLease();
+    void release(std::unique_ptr<SqlConnection> c);
+    std::unique_ptr<SqlConnection> connect();
+    void migrate();
+    void transaction(SqlConnection& c, const std::function<void()>& body);
+    // The engine's spelling of a statement that differs between them.
+    const char* sql(const char* sqlite, const char* postgres) const {
+        return engine_ == SqlEngine::Sqlite ? sqlite : postgres;
+    }
 
+    DatabaseTarget target_;
+    SqlEngine engine_;
+    std::string sqliteFile_;
     std::mutex mutex_;
-    sqlite3* db_ = nullptr;
-    // Prepared statements by their SQL text's address (string literals).
-    std::unordered_map<const char*, sqlite3_stmt*> statements_;
+    std::condition_variable available_;
+    std::vector<std::unique_ptr<SqlConnection>> idle_;
+    std::size_t open_ = 0;
+    std::mutex sqliteWriter_;
+    // Copies SQLite's write-ahead log into the database file once a second.
+    void checkpointLoop();
+    std::mutex checkpointMutex_;
+    std::condition_variable checkpointWake_;
+    bool closing_ = false;
+    std::thread checkpointer_;
 };
 
 }  // namespace pelmora::server

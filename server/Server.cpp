@@ -3,14 +3,21 @@
 #include "WebPages.h"
 #include "app/scramble/Protocol.h"
 
-#include <httplib.h>
-
 #include <chrono>
 #include <iostream>
-#include <thread>
 #include <stdexcept>
+#include <thread>
 
 namespace pelmora::server {
+
+namespace {
+
+bool carriesBody(const httplib::Request& req) {
+    return req.has_header("Transfer-Encoding") ||
+           (req.has_header("Content-Length") && req.get_header_value("Content-Length") != "0");
+}
+
+}  // namespace
 
 ServiceConfig defaultServiceConfig() {
     ServiceConfig c;
@@ -21,22 +28,64 @@ ServiceConfig defaultServiceConfig() {
 
 Server::Server(ServerConfig config)
     : config_(std::move(config)),
-      db_(config_.dataDir),
+      db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections}),
       service_(config_.service, db_),
-      http_(std::make_unique<httplib::Server>()) {
+      http_(std::make_unique<HttpFront>(config_.http)) {
     auto& http = *http_;
-    // Bigger bodies are answered with 413 before they are read.
+    // A body announced as larger is refused before it is read.
     http.set_payload_max_length(scramble::MAX_REQUEST_BODY);
-    http.set_read_timeout(10, 0);
-    http.set_write_timeout(10, 0);
 
-    http.Post(R"(/pelmora/([A-Za-z0-9_.-]+))", [this](const httplib::Request& req, httplib::Response& res) {
+    http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        // Only the service scripts take a body; anywhere else it is not read at all.
+        const bool service = req.method == "POST" && req.path.rfind(scramble::SERVICE_DIRECTORY, 0) == 0;
+        if (!service && carriesBody(req)) {
+            res.status = 413;
+            res.set_content("no request body here\n", "text/plain");
+            HttpFront::closeAfterResponse();
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        // One range of a page is cheap; many would multiply the reply.
+        if (req.ranges.size() > 1) {
+            res.status = 416;
+            res.set_content("one range at most\n", "text/plain");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+
+    // A route with a content reader: the library would refuse form bodies over
+    // 8 KB itself, and would read a chunked body whole. Here it is counted as
+    // it arrives and cut at the service's limit.
+    http.Post(R"(/pelmora/([A-Za-z0-9_.-]+))", [this](const httplib::Request& req, httplib::Response& res,
+                                                       const httplib::ContentReader& reader) {
+        std::string body;
+        bool tooLong = false;
+        const bool read = reader([&](const char* data, std::size_t size) {
+            if (body.size() + size > scramble::MAX_REQUEST_BODY) {
+                tooLong = true;
+                return false;
+            }
+            body.append(data, size);
+            return true;
+        });
+        if (!read || tooLong) {
+            res.status = tooLong || res.status == 413 ? 413 : 400;
+            res.set_content(res.status == 413 ? "request too long\n" : "broken request body\n", "text/plain");
+            HttpFront::closeAfterResponse();
+            return;
+        }
         // Only the address's "?id=": the body must be nothing but "x=" and hex.
         std::string id;
         if (auto it = req.params.find("id"); it != req.params.end()) id = it->second;
-        const HttpReply reply = service_.handle(req.matches[1].str(), id, req.body);
+        const HttpReply reply = service_.handle(req.matches[1].str(), id, body, clientAddress(req));
         res.status = reply.status;
         res.set_content(reply.body, reply.contentType.c_str());
+    });
+    // Any other POST: answered without reading its body.
+    http.Post(".*", [](const httplib::Request&, httplib::Response& res, const httplib::ContentReader&) {
+        res.status = 404;
+        res.set_content("not found\n", "text/plain");
+        HttpFront::closeAfterResponse();
     });
 
     auto page = [this](const httplib::Request& req, httplib::Response& res) {
@@ -63,6 +112,11 @@ Server::Server(ServerConfig config)
 
 Server::~Server() { stop(); }
 
+std::string Server::clientAddress(const httplib::Request& req) const {
+    if (config_.behindProxy && req.has_header("X-Real-IP")) return req.get_header_value("X-Real-IP").substr(0, 64);
+    return req.remote_addr;
+}
+
 int Server::bind() {
     auto& http = *http_;
     if (config_.port == 0) {
@@ -73,6 +127,7 @@ int Server::bind() {
             throw std::runtime_error("cannot listen on " + config_.host + ":" + std::to_string(config_.port));
         port_ = config_.port;
     }
+    http.raiseBacklog();
     return port_;
 }
 
@@ -103,6 +158,7 @@ void Server::stop() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    http_->closeAllConnections();
     http_->stop();
 }
 

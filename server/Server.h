@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HttpFront.h"
 #include "Service.h"
 
 #include <filesystem>
@@ -7,16 +8,18 @@
 #include <mutex>
 #include <string>
 
-namespace httplib {
-class Server;
-}
-
 namespace pelmora::server {
 
 struct ServerConfig {
     std::string host = "127.0.0.1";
     int port = 8080;  // 0 picks a free port
-    std::filesystem::path dataDir = "var";
+    std::filesystem::path dataDir = "var";  // the SQLite database's folder
+    std::string database;  // a PostgreSQL connection string; when set, used instead of dataDir
+    std::size_t databaseConnections = 8;
+    // Take the client's address from the X-Real-IP header, as a reverse proxy
+    // in front of the service sets it. Only for a service that nobody reaches directly.
+    bool behindProxy = false;
+    HttpLimits http;
     ServiceConfig service;
 };
 
@@ -26,7 +29,7 @@ ServiceConfig defaultServiceConfig();
 // pelmora-server: the service scripts under "/pelmora/" and the web pages, over HTTP.
 class Server {
 public:
-    // Opens the database under config.dataDir; throws std::runtime_error on failure.
+    // Opens the database; throws std::runtime_error on failure.
     explicit Server(ServerConfig config);
     ~Server();
     Server(const Server&) = delete;
@@ -38,7 +41,7 @@ public:
     // Serves until stop(); call bind() first. Returns false if serving failed.
     // Returns at once when stop() came first.
     bool listen();
-    // Safe from any thread; listen() returns soon after.
+    // Safe from any thread; closes every connection, and listen() returns soon after.
     void stop();
 
     int port() const { return port_; }
@@ -46,10 +49,12 @@ public:
     Database& database() { return db_; }
 
 private:
+    std::string clientAddress(const httplib::Request& req) const;
+
     ServerConfig config_;
     Database db_;
     Service service_;
-    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<HttpFront> http_;
     int port_ = 0;
     std::mutex stateMutex_;
     bool listening_ = false;

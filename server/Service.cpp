@@ -11,6 +11,7 @@
 #include <iostream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 namespace pelmora::server {
 
@@ -18,7 +19,10 @@ namespace sc = pelmora::scramble;
 
 namespace {
 
-constexpr std::int64_t SESSION_LIFETIME_SECONDS = 30 * 24 * 3600;
+constexpr const char* REASON_STALE_SCORE = "stale score";
+constexpr const char* REASON_TOO_MANY_CRASHES = "too many crash records";
+
+std::string hexOf(const unsigned char* data, std::size_t size) { return sc::toHex(sc::ByteView(data, size)); }
 
 std::string randomHex(std::size_t bytes) {
     std::string raw(bytes, '\0');
@@ -32,6 +36,67 @@ std::string randomKey(std::size_t length) {
     std::string key(length, '0');
     for (auto& c : key) c = alphabet[randombytes_uniform(sizeof alphabet - 1)];
     return key;
+}
+
+// BLAKE2b of a domain tag and a text, optionally keyed.
+std::array<unsigned char, 32> digest(std::string_view tag, std::string_view text, std::string_view key = {}) {
+    std::array<unsigned char, 32> out{};
+    crypto_generichash_state st;
+    crypto_generichash_init(&st, reinterpret_cast<const unsigned char*>(key.data()), key.size(), out.size());
+    crypto_generichash_update(&st, reinterpret_cast<const unsigned char*>(tag.data()), tag.size());
+    crypto_generichash_update(&st, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    crypto_generichash_final(&st, out.data(), out.size());
+    return out;
+}
+
+std::string digestHex(std::string_view tag, std::string_view text, std::string_view key = {}) {
+    const auto d = digest(tag, text, key);
+    return hexOf(d.data(), d.size());
+}
+
+// The session key sealed under a key that only the session id gives: the
+// database alone reveals no key.
+std::string sealKey(const std::string& key, const std::string& sessionId) {
+    const auto boxKey = digest("session key box:", sessionId);
+    std::string out(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + key.size(), '\0');
+    auto* p = reinterpret_cast<unsigned char*>(out.data());
+    randombytes_buf(p, crypto_secretbox_NONCEBYTES);
+    crypto_secretbox_easy(p + crypto_secretbox_NONCEBYTES, reinterpret_cast<const unsigned char*>(key.data()),
+                          key.size(), p, boxKey.data());
+    return hexOf(p, out.size());
+}
+
+std::optional<std::string> openKey(const std::string& box, const std::string& sessionId) {
+    const auto raw = sc::parseHex(box);
+    if (!raw || raw->size() < crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES) return std::nullopt;
+    const auto boxKey = digest("session key box:", sessionId);
+    std::string key(raw->size() - crypto_secretbox_NONCEBYTES - crypto_secretbox_MACBYTES, '\0');
+    if (crypto_secretbox_open_easy(reinterpret_cast<unsigned char*>(key.data()),
+                                   raw->data() + crypto_secretbox_NONCEBYTES,
+                                   raw->size() - crypto_secretbox_NONCEBYTES, raw->data(), boxKey.data()) != 0)
+        return std::nullopt;
+    return key;
+}
+
+// The token a logged-in session's client sends in place of the password:
+// derived from the session key and the login's nonce, so it is never stored.
+std::string sessionToken(const std::string& sessionKey, const std::string& loginNonce) {
+    return "t" + digestHex("session token:", loginNonce, sessionKey).substr(0, 32);
+}
+
+std::string tokenHash(std::string_view token) { return digestHex("token:", token); }
+
+bool sameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && sodium_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// Texts the client chooses freely, stored for people to read: printable
+// ASCII (and line breaks) only, and not too long.
+std::string readable(std::string_view text, std::size_t limit = 64) {
+    std::string out(text.substr(0, limit));
+    for (auto& c : out)
+        if (!((c >= 0x20 && c < 0x7F) || c == '\n' || c == '\r' || c == '\t')) c = '?';
+    return out;
 }
 
 std::string readWholeFile(const std::filesystem::path& path) {
@@ -64,6 +129,12 @@ std::string joinFields(const std::vector<std::string>& fields, std::size_t from,
     return out;
 }
 
+std::string lowered(std::string text) {
+    for (auto& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::int64_t unixNow() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
@@ -71,23 +142,31 @@ std::int64_t unixNow() {
 
 HttpReply badRequest(std::string message) { return {400, std::move(message) + "\n"}; }
 
+std::ptrdiff_t hashesAtOnce() { return std::clamp<std::ptrdiff_t>(std::thread::hardware_concurrency(), 2, 16); }
+
 }  // namespace
 
-Service::Service(ServiceConfig config, Database& db) : config_(std::move(config)), db_(db) {
+std::string sessionIdHash(std::string_view sessionId) { return digestHex("session id:", sessionId); }
+
+Service::Service(ServiceConfig config, Database& db)
+    : config_(std::move(config)), db_(db), hashing_(hashesAtOnce()) {
     if (sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
-    randombytes_buf(macKey_.data(), macKey_.size());
+    const auto key = sc::parseHex(db_.setting("password-mac-key", randomHex(macKey_.size())));
+    if (!key || key->size() != macKey_.size()) throw std::runtime_error("database: damaged password-mac-key setting");
+    std::copy(key->begin(), key->end(), macKey_.begin());
 }
 
-HttpReply Service::handle(std::string_view script, const std::string& sessionId, std::string_view body) {
+HttpReply Service::handle(std::string_view script, const std::string& sessionId, std::string_view body,
+                          const std::string& client) {
     try {
-        if (script == "ping.php") return handshake(sessionId, body);
+        if (script == "ping.php") return handshake(body);
 
         static constexpr std::string_view scripts[] = {"logged.php", "login.php",       "register.php", "score.php",
                                                        "levels.php", "ingredients.php", "pml.php"};
         if (std::find(std::begin(scripts), std::end(scripts), script) == std::end(scripts))
             return {404, "no such script\n"};
 
-        const auto session = db_.findSession(sessionId);
+        const auto session = liveSession(sessionId);
         if (!session) return {403, "unknown session\n"};
         const sc::ByteView key = sc::bytesOf(session->key);
         const auto text = sc::openRequestBody(body, key);
@@ -97,16 +176,16 @@ HttpReply Service::handle(std::string_view script, const std::string& sessionId,
         if (script == "logged.php") {
             reply = logged(*session);
         } else if (script == "login.php") {
-            reply = login(*session, *text);
+            reply = login(*session, *text, client);
         } else {
             // Commands carry the client's user name and password in front.
             const auto fields = sc::splitFields(*text);
             if (fields.size() < 2) return badRequest("missing user fields");
             if (script == "register.php") reply = registerUser(fields);
-            else if (script == "score.php") reply = score(*session, fields);
+            else if (script == "score.php") reply = score(*session, fields, client);
             else if (script == "levels.php") reply = readWholeFile(config_.levelsFile);
             else if (script == "ingredients.php") reply = readWholeFile(config_.ingredientsFile);
-            else reply = crashLog(*session, fields);
+            else reply = crashLog(*session, fields, client);
         }
         if (reply.size() > sc::MAX_MESSAGE_TEXT) return {500, "reply too long for one message\n"};
         return {200, sc::sealMessage(reply, key, sc::systemRandom())};
@@ -116,64 +195,118 @@ HttpReply Service::handle(std::string_view script, const std::string& sessionId,
     }
 }
 
-HttpReply Service::handshake(const std::string& oldId, std::string_view body) {
+HttpReply Service::handshake(std::string_view body) {
     const sc::ByteView master = sc::bytesOf(sc::MASTER_KEY);
     const auto text = sc::openRequestBody(body, master);
     if (!text) return badRequest("undecodable handshake");
     if (text->rfind(sc::HANDSHAKE_TAG, 0) != 0) return badRequest("not a handshake");
 
-    // "KGR;" platform ";" version ";" build, with the old session id glued on.
+    // "KGR;" platform ";" version ";" build, with the client's old session id
+    // glued on. The old id is ignored: an id is no credential, and every
+    // handshake starts a session with nobody logged in.
     const auto fields = sc::splitFields(*text);
+    const std::int64_t now = unixNow();
+    const std::string id = "s" + randomHex(12);
+    const std::string key = randomKey(32);
     SessionRow s;
-    s.id = "s" + randomHex(12);
-    s.key = randomKey(32);
-    s.platform = fields.size() > 1 ? fields[1] : "";
-    s.version = fields.size() > 2 ? fields[2] : "";
+    s.idHash = sessionIdHash(id);
+    s.keyBox = sealKey(key, id);
+    s.platform = readable(fields.size() > 1 ? fields[1] : "");
+    s.version = readable(fields.size() > 2 ? fields[2] : "");
     if (fields.size() > 3) {
         std::size_t digits = 0;
         while (digits < fields[3].size() && digits < 18 && fields[3][digits] >= '0' && fields[3][digits] <= '9')
             s.build = s.build * 10 + (fields[3][digits++] - '0');
     }
+    s.created = s.seen = now;
+    purgeNow(now);
+    db_.openSession(s);
 
-    db_.dropSessionsBefore(unixNow() - SESSION_LIFETIME_SECONDS);
-    // A client that handshakes again keeps whoever was logged in on its old session.
-    const bool known = oldId != sc::NO_SESSION_ID && !oldId.empty();
-    db_.openSession(s, known ? oldId : std::string());
-
-    const std::string reply = s.id + ";" + s.key + ";" + config_.latestVersion;
+    const std::string reply = id + ";" + key + ";" + config_.latestVersion;
     return {200, sc::sealMessage(reply, master, sc::systemRandom())};
 }
 
-std::string Service::logged(const SessionRow& session) {
-    // Nobody: an empty name (and an empty password, so the client keeps a text).
-    if (!session.userId || session.token.empty()) return ";";
-    const auto user = db_.findUserById(*session.userId);
-    if (!user) return ";";
-    // The session's token stands in for the password, which the service never keeps.
-    return user->name + ";" + session.token;
+void Service::purgeNow(std::int64_t now) {
+    // Once a minute at most (sooner when sessions expire sooner) per process.
+    const std::int64_t every = std::clamp<std::int64_t>(config_.sessionIdleSeconds, 1, 60);
+    std::int64_t last = lastPurge_.load();
+    if (now - last < every || !lastPurge_.compare_exchange_strong(last, now)) return;
+    db_.purgeSessions(now - config_.sessionIdleSeconds, now - config_.sessionLifetimeSeconds);
+    db_.purgeCounters(now - 2 * 3600);
 }
 
-std::string Service::login(const SessionRow& session, const std::string& text) {
+std::optional<Service::LiveSession> Service::liveSession(const std::string& sessionId) {
+    if (sessionId.empty() || sessionId.size() > 64) return std::nullopt;
+    auto row = db_.findSession(sessionIdHash(sessionId));
+    if (!row) return std::nullopt;
+    const std::int64_t now = unixNow();
+    if (row->seen < now - config_.sessionIdleSeconds || row->created < now - config_.sessionLifetimeSeconds)
+        return std::nullopt;
+    auto key = openKey(row->keyBox, sessionId);
+    if (!key) return std::nullopt;
+    // Marking use costs a write: once per quarter of the idle time is precise enough.
+    if (now - row->seen >= std::clamp<std::int64_t>(config_.sessionIdleSeconds / 4, 1, 60))
+        db_.touchSession(row->idHash, now);
+    return LiveSession{std::move(*row), std::move(*key)};
+}
+
+std::string Service::logged(const LiveSession& session) {
+    // Nobody: an empty name (and an empty password, so the client keeps a text).
+    if (!session.row.userId || session.row.tokenHash.empty()) return ";";
+    const auto user = db_.findUserById(*session.row.userId);
+    if (!user) return ";";
+    // The session's token stands in for the password, which the service never keeps.
+    return user->name + ";" + sessionToken(session.key, session.row.loginNonce);
+}
+
+std::string Service::login(const LiveSession& session, const std::string& text, const std::string& client) {
     const std::size_t cut = text.find(';');
     const std::string name = text.substr(0, cut);
     const std::string password = cut == std::string::npos ? "" : text.substr(cut + 1);
+    const std::string& id = session.row.idHash;
 
     // A failed attempt leaves the session logged out, as the client does.
     if (!validUsername(name)) {
-        db_.logOut(session.id);
+        db_.logOut(id);
         return failed(sc::REASON_INVALID_USERNAME);
     }
     if (!validPassword(password)) {
-        db_.logOut(session.id);
+        db_.logOut(id);
         return failed(sc::REASON_INVALID_PASSWORD);
     }
-    const auto user = db_.findUser(name);
-    if (!user || crypto_pwhash_str_verify(user->passwordHash.c_str(), password.data(), password.size()) != 0) {
-        db_.logOut(session.id);
+    // Too many wrong guesses get the usual answer, without looking.
+    if (!guessAllowed(name, client)) {
+        db_.logOut(id);
         return failed(sc::REASON_WRONG_CREDENTIALS);
     }
-    db_.logIn(session.id, user->id, "t" + randomHex(16), passwordMac(password));
+    const auto user = db_.findUser(name);
+    if (!user || !passwordMatches(*user, password)) {
+        guessFailed(name, client);
+        db_.logOut(id);
+        return failed(sc::REASON_WRONG_CREDENTIALS);
+    }
+    db_.clearCounter("login-name:" + lowered(name));
+    const std::string nonce = randomHex(16);
+    db_.logIn(id, user->id, nonce, tokenHash(sessionToken(session.key, nonce)), passwordMac(password));
     return sc::REPLY_OK;
+}
+
+bool Service::guessAllowed(const std::string& name, const std::string& client) {
+    // This minute's count and last minute's, so a new minute does not wipe the slate.
+    const std::int64_t now = unixNow();
+    const std::int64_t slot = now - now % 60;
+    auto recent = [&](const std::string& counter) {
+        return db_.counter(counter, slot) + db_.counter(counter, slot - 60);
+    };
+    return recent("login-name:" + lowered(name)) < config_.failedLoginsPerMinute &&
+           recent("login-addr:" + client) < config_.failedLoginsPerMinute;
+}
+
+void Service::guessFailed(const std::string& name, const std::string& client) {
+    const std::int64_t now = unixNow();
+    const std::int64_t slot = now - now % 60;
+    db_.bumpCounter("login-name:" + lowered(name), slot);
+    db_.bumpCounter("login-addr:" + client, slot);
 }
 
 std::string Service::registerUser(const std::vector<std::string>& fields) {
@@ -194,8 +327,9 @@ std::string Service::registerUser(const std::vector<std::string>& fields) {
     return sc::REPLY_OK;
 }
 
-std::string Service::score(const SessionRow& session, const std::vector<std::string>& fields) {
-    const auto user = authenticate(session, fields[0], fields[1]);
+std::string Service::score(const LiveSession& session, const std::vector<std::string>& fields,
+                           const std::string& client) {
+    const auto user = authenticate(session, fields[0], fields[1], client);
     if (!user) return failed(sc::REASON_WRONG_CREDENTIALS);
     // An empty own part asks for the totals; two numbers replace them.
     if (fields.size() == 2 || (fields.size() == 3 && fields[2].empty()))
@@ -204,61 +338,74 @@ std::string Service::score(const SessionRow& session, const std::vector<std::str
         const auto px = parseTotal(fields[2]);
         const auto yen = parseTotal(fields[3]);
         if (px && yen && *px >= 0) {
-            db_.setTotals(user->id, *px, *yen);
-            return sc::REPLY_OK;
+            // Experience only grows in play: lower totals come from a stale client.
+            return db_.raiseTotals(user->id, *px, *yen) ? sc::REPLY_OK : failed(REASON_STALE_SCORE);
         }
     }
     return failed("invalid score");
 }
 
-std::string Service::crashLog(const SessionRow& session, const std::vector<std::string>& fields) {
+std::string Service::crashLog(const LiveSession& session, const std::vector<std::string>& fields,
+                              const std::string& client) {
+    const std::int64_t now = unixNow();
+    if (db_.bumpCounter("crashes:" + client, now - now % 3600) > config_.crashRecordsPerAddressPerHour)
+        return failed(REASON_TOO_MANY_CRASHES);
     CrashRecord c;
-    c.sessionId = session.id;
-    c.userName = fields[0];
-    c.platform = session.platform;
-    c.version = session.version;
-    c.build = session.build;
+    c.address = client;
+    c.userName = validUsername(fields[0]) ? fields[0] : "";
+    c.platform = session.row.platform;
+    c.version = session.row.version;
+    c.build = session.row.build;
     c.content = joinFields(fields, 2, fields.size());
-    db_.addCrash(c);
+    if (c.content.size() > config_.crashRecordBytes) c.content.resize(config_.crashRecordBytes);
+    db_.addCrash(c, config_.crashRecordsKept);
     return sc::REPLY_OK;
 }
 
-std::optional<UserRow> Service::authenticate(const SessionRow& session, const std::string& name,
-                                             const std::string& password) {
+std::optional<UserRow> Service::authenticate(const LiveSession& session, const std::string& name,
+                                             const std::string& password, const std::string& client) {
     if (name.empty() || !validUsername(name)) return std::nullopt;
     auto user = db_.findUser(name);
     if (!user) return std::nullopt;
     // The user logged in on this session: the session's token or the password
     // given at login, checked cheaply.
-    if (session.userId == user->id) {
-        if (!session.token.empty() && password.size() == session.token.size() &&
-            sodium_memcmp(password.data(), session.token.data(), password.size()) == 0)
-            return user;
-        const std::string mac = passwordMac(password);
-        if (!session.passwordMac.empty() && mac.size() == session.passwordMac.size() &&
-            sodium_memcmp(mac.data(), session.passwordMac.data(), mac.size()) == 0)
+    if (session.row.userId == user->id) {
+        if (!session.row.tokenHash.empty() && sameText(tokenHash(password), session.row.tokenHash)) return user;
+        if (!session.row.passwordMac.empty() && sameText(passwordMac(password), session.row.passwordMac))
             return user;
     }
-    if (password.empty()) return std::nullopt;
-    if (crypto_pwhash_str_verify(user->passwordHash.c_str(), password.data(), password.size()) != 0)
+    // Otherwise the password itself, which is a guess like a login.
+    if (password.empty() || !guessAllowed(name, client)) return std::nullopt;
+    if (!passwordMatches(*user, password)) {
+        guessFailed(name, client);
         return std::nullopt;
+    }
     return user;
+}
+
+bool Service::passwordMatches(const UserRow& user, const std::string& password) {
+    hashing_.acquire();
+    const bool ok = crypto_pwhash_str_verify(user.passwordHash.c_str(), password.data(), password.size()) == 0;
+    hashing_.release();
+    return ok;
 }
 
 std::string Service::passwordMac(std::string_view password) const {
     unsigned char mac[32];
     crypto_generichash(mac, sizeof mac, reinterpret_cast<const unsigned char*>(password.data()), password.size(),
                        macKey_.data(), macKey_.size());
-    return sc::toHex(sc::ByteView(mac, sizeof mac));
+    return hexOf(mac, sizeof mac);
 }
 
-std::string Service::hashPassword(const std::string& password) const {
+std::string Service::hashPassword(const std::string& password) {
     const bool minimal = config_.passwordCost == PasswordCost::Minimal;
     char hash[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(hash, password.data(), password.size(),
-                          minimal ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          minimal ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
-        throw std::runtime_error("out of memory while hashing a password");
+    hashing_.acquire();
+    const int rc = crypto_pwhash_str(hash, password.data(), password.size(),
+                                     minimal ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                                     minimal ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE);
+    hashing_.release();
+    if (rc != 0) throw std::runtime_error("out of memory while hashing a password");
     return hash;
 }
 

@@ -13,13 +13,16 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: pelmora-server [--host 127.0.0.1] [--port 8080] [--data DIR] [--latest-version TEXT] [--levels FILE]\n"
-    "                      [--ingredients FILE]\n";
+    "usage: pelmora-server [--host 127.0.0.1] [--port 8080] [--data DIR | --database postgresql://...]\n"
+    "                      [--workers N] [--connections N] [--behind-proxy] [--latest-version TEXT]\n"
+    "                      [--levels FILE] [--ingredients FILE]\n"
+    "Without --data or --database, the environment variable PELMORA_DATABASE names the\n"
+    "PostgreSQL database when it is set; otherwise the data is kept in SQLite under var/.\n";
 
-bool parsePort(const std::string& text, int& port) {
+bool parseCount(const std::string& text, int& value, int most) {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    port = std::stoi(text);
-    return port <= 65535;
+    value = std::stoi(text);
+    return value <= most;
 }
 
 }  // namespace
@@ -29,12 +32,17 @@ int main(int argc, char** argv) {
     ServerConfig config;
     config.service = defaultServiceConfig();
 
+    bool storageGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             std::cout << USAGE;
             return 0;
+        }
+        if (a == "--behind-proxy") {
+            config.behindProxy = true;
+            continue;
         }
         if (i + 1 >= args.size()) {
             std::cerr << "pelmora-server: " << a << ": missing value or unknown option\n" << USAGE;
@@ -43,11 +51,25 @@ int main(int argc, char** argv) {
         const std::string& v = args[++i];
         if (a == "--host") config.host = v;
         else if (a == "--port") {
-            if (!parsePort(v, config.port)) {
+            if (!parseCount(v, config.port, 65535)) {
                 std::cerr << "pelmora-server: bad port " << v << "\n";
                 return 2;
             }
-        } else if (a == "--data") config.dataDir = v;
+        } else if (a == "--workers" || a == "--connections") {
+            int n = 0;
+            if (!parseCount(v, n, 4096) || n < 1) {
+                std::cerr << "pelmora-server: bad count " << v << " for " << a << "\n";
+                return 2;
+            }
+            (a == "--workers" ? config.http.workers : config.databaseConnections) = static_cast<std::size_t>(n);
+        } else if (a == "--data") {
+            config.dataDir = v;
+            config.database.clear();
+            storageGiven = true;
+        } else if (a == "--database") {
+            config.database = v;
+            storageGiven = true;
+        }
         else if (a == "--latest-version") config.service.latestVersion = v;
         else if (a == "--levels") config.service.levelsFile = v;
         else if (a == "--ingredients") config.service.ingredientsFile = v;
@@ -55,6 +77,9 @@ int main(int argc, char** argv) {
             std::cerr << "pelmora-server: unknown option " << a << "\n" << USAGE;
             return 2;
         }
+    }
+    if (config.database.empty() && !storageGiven) {
+        if (const char* env = std::getenv("PELMORA_DATABASE"); env && *env) config.database = env;
     }
     if (config.service.latestVersion.find(';') != std::string::npos) {
         std::cerr << "pelmora-server: the version text cannot hold \";\"\n";
@@ -73,7 +98,7 @@ int main(int argc, char** argv) {
         Server server(config);
         const int port = server.bind();
         std::cerr << "pelmora-server: serving http://" << config.host << ":" << port << "/ with data in "
-                  << config.dataDir.string() << "\n";
+                  << (config.database.empty() ? config.dataDir.string() : std::string("PostgreSQL")) << "\n";
         std::thread waiter([&] {
             int sig = 0;
             sigwait(&signals, &sig);

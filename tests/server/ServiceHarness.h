@@ -8,8 +8,15 @@
 
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace pelmora::testing {
 
@@ -62,6 +70,9 @@ public:
         http_.set_connection_timeout(5, 0);
         http_.set_read_timeout(20, 0);
     }
+
+    // As a reverse proxy would report the client's address.
+    void comeFrom(const std::string& address) { http_.set_default_headers({{"X-Real-IP", address}}); }
 
     Posted postRaw(const std::string& script, const std::string& id, const std::string& body) {
         auto res = http_.Post((std::string(sc::SERVICE_DIRECTORY) + script + "?id=" + id).c_str(), body,
@@ -126,6 +137,40 @@ public:
 
 private:
     httplib::Client http_;
+};
+
+inline int connectTo(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "cannot connect";
+    return fd;
+}
+
+// Clients that send a request's headers one byte at a time, each well within
+// a read time-out, for up to 8 s; notes how long each connection survived.
+struct Tricklers {
+    Tricklers(int port, int count) {
+        for (int i = 0; i < count; ++i) {
+            threads.emplace_back([this, fd = connectTo(port)] {
+                const auto start = std::chrono::steady_clock::now();
+                const std::string head = "POST /pelmora/ping.php HTTP/1.1\r\nHost: a\r\nX-Slow: " + std::string(99, 'z');
+                for (std::size_t i = 0; std::chrono::steady_clock::now() - start < std::chrono::seconds(8); ++i) {
+                    if (send(fd, &head[i % head.size()], 1, MSG_NOSIGNAL) != 1) break;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                }
+                if (std::chrono::steady_clock::now() - start < std::chrono::seconds(8)) ++cut;
+                close(fd);
+            });
+        }
+    }
+    ~Tricklers() {
+        for (auto& t : threads) t.join();
+    }
+    std::vector<std::thread> threads;
+    std::atomic<int> cut{0};
 };
 
 inline void writeFile(const fs::path& path, const std::string& text) {

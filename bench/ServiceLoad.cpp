@@ -1,0 +1,196 @@
+// pelmora-service-load: many game clients at once against pelmora-server on
+// loopback. Each client does a handshake, logs in and sends score updates;
+// the tool prints errors, login and update latencies and updates per second.
+//
+//   pelmora-service-load [--clients 100] [--updates 20] [--target PORT]
+//
+// Without --target it starts the service itself, in both set-ups (one process
+// on SQLite; two processes on a throwaway PostgreSQL cluster behind nginx with
+// deploy/nginx/pelmora.conf) and prints their figures side by side.
+
+#include "ServiceRig.h"
+#include "app/scramble/Protocol.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <barrier>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace sc = pelmora::scramble;
+using Clock = std::chrono::steady_clock;
+
+// The game's side of the protocol, as plainly as possible.
+class LoadClient {
+public:
+    explicit LoadClient(int port) : http_("127.0.0.1", port) {
+        http_.set_connection_timeout(10, 0);
+        http_.set_read_timeout(60, 0);
+        http_.set_tcp_nodelay(true);
+    }
+    std::optional<std::string> post(const std::string& script, const std::string& text, bool master = false) {
+        const std::string key = master ? sc::MASTER_KEY : key_;
+        auto res = http_.Post((std::string(sc::SERVICE_DIRECTORY) + script + "?id=" + id_).c_str(),
+                              sc::requestBody(text, sc::bytesOf(key), sc::systemRandom()),
+                              "application/x-www-form-urlencoded");
+        if (!res || res->status != 200) return std::nullopt;
+        return sc::openMessage(res->body, sc::bytesOf(key));
+    }
+    bool handshake() {
+        const auto reply = post("ping.php", std::string(sc::HANDSHAKE_TAG) + "load;1.0.0;1" + id_, true);
+        if (!reply) return false;
+        const auto f = sc::splitFields(*reply);
+        if (f.size() < 2) return false;
+        id_ = f[0];
+        key_ = f[1];
+        return true;
+    }
+    bool login(const std::string& name, const std::string& password) {
+        name_ = name;
+        password_ = password;
+        return post("login.php", name + ";" + password) == std::string(sc::REPLY_OK);
+    }
+    std::optional<std::string> send(const std::string& command, const std::string& payload) {
+        return post(command + ".php", name_ + ";" + password_ + ";" + payload);
+    }
+
+private:
+    httplib::Client http_;
+    std::string id_ = sc::NO_SESSION_ID;
+    std::string key_;
+    std::string name_;
+    std::string password_;
+};
+
+struct Figures {
+    std::string setup;
+    int errors = 0;
+    double loginP50 = 0, loginP99 = 0, updateP50 = 0, updateP99 = 0, updatesPerSecond = 0;
+};
+
+double percentile(std::vector<double> ms, double p) {
+    if (ms.empty()) return 0;
+    std::sort(ms.begin(), ms.end());
+    return ms[std::min(ms.size() - 1, static_cast<std::size_t>(p * static_cast<double>(ms.size())))];
+}
+
+double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+// Registers the clients' accounts, then has every client do a handshake and a
+// login at once; updates start when all are logged in.
+Figures run(const std::string& setup, int port, int clients, int updates) {
+    static std::atomic<int> runs{0};
+    const std::string prefix = "load" + std::to_string(::getpid() % 10000) + "_" + std::to_string(runs++) + "_";
+    Figures f;
+    f.setup = setup;
+    std::mutex mutex;
+    std::vector<double> logins, updateTimes;
+    std::atomic<int> errors{0};
+    std::barrier ready(clients), loggedIn(clients + 1), done(clients + 1);
+    Clock::time_point updatesStart;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&, i] {
+            const std::string name = prefix + std::to_string(i);
+            {
+                LoadClient registrar(port);
+                if (!registrar.handshake() || registrar.send("register", name + ";password;l@x.org") != "ok") ++errors;
+            }
+            ready.arrive_and_wait();
+            LoadClient c(port);
+            const auto t0 = Clock::now();
+            if (!c.handshake() || !c.login(name, "password")) ++errors;
+            const double loginMs = msSince(t0);
+            loggedIn.arrive_and_wait();
+            std::vector<double> mine;
+            for (int u = 1; u <= updates; ++u) {
+                const auto t = Clock::now();
+                if (c.send("score", std::to_string(u * 10) + ";" + std::to_string(u)) != "ok") ++errors;
+                mine.push_back(msSince(t));
+            }
+            done.arrive_and_wait();
+            std::lock_guard lock(mutex);
+            logins.push_back(loginMs);
+            updateTimes.insert(updateTimes.end(), mine.begin(), mine.end());
+        });
+    }
+    loggedIn.arrive_and_wait();
+    updatesStart = Clock::now();
+    done.arrive_and_wait();
+    const double seconds = msSince(updatesStart) / 1000.0;
+    for (auto& t : threads) t.join();
+    f.errors = errors;
+    f.loginP50 = percentile(logins, 0.5);
+    f.loginP99 = percentile(logins, 0.99);
+    f.updateP50 = percentile(updateTimes, 0.5);
+    f.updateP99 = percentile(updateTimes, 0.99);
+    f.updatesPerSecond = seconds > 0 ? static_cast<double>(updateTimes.size()) / seconds : 0;
+    return f;
+}
+
+void print(const std::vector<Figures>& all, int clients, int updates) {
+    std::printf("%d clients, each: handshake, login, %d score updates (updates start when all are logged in)\n",
+                clients, updates);
+    std::printf("%-34s %7s %11s %11s %12s %12s %10s\n", "set-up", "errors", "login p50", "login p99", "update p50",
+                "update p99", "updates/s");
+    for (const auto& f : all)
+        std::printf("%-34s %7d %9.1fms %9.1fms %10.2fms %10.2fms %10.0f\n", f.setup.c_str(), f.errors, f.loginP50,
+                    f.loginP99, f.updateP50, f.updateP99, f.updatesPerSecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int clients = 100, updates = 20, target = 0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        const int v = std::atoi(argv[i + 1]);
+        if (a == "--clients" && v > 0 && v <= 1000) clients = v;
+        else if (a == "--updates" && v > 0 && v <= 1000) updates = v;
+        else if (a == "--target" && v > 0 && v < 65536) target = v;
+        else {
+            std::cerr << "usage: pelmora-service-load [--clients 1-1000] [--updates 1-1000] [--target PORT]\n";
+            return 2;
+        }
+    }
+    try {
+        std::vector<Figures> all;
+        if (target) {
+            all.push_back(run("127.0.0.1:" + std::to_string(target), target, clients, updates));
+        } else {
+            namespace rig = pelmora::rig;
+            const auto dir = rig::scratchDir("load");
+            {
+                rig::ServerProcess sqlite(PELMORA_SERVER_BIN, rig::freeLoopbackPort(),
+                                          {"--data", (dir / "sqlite").string()}, dir / "sqlite.log");
+                all.push_back(run("1 process, SQLite", sqlite.port(), clients, updates));
+            }
+            {
+                rig::PostgresCluster pg;
+                const std::vector<std::string> args = {"--database", pg.conninfo("pelmora"), "--behind-proxy"};
+                rig::ServerProcess one(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "one.log");
+                rig::ServerProcess two(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "two.log");
+                rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()},
+                                      dir / "nginx");
+                all.push_back(run("2 processes, PostgreSQL, nginx", front.port(), clients, updates));
+            }
+            std::filesystem::remove_all(dir);
+        }
+        print(all, clients, updates);
+        for (const auto& f : all)
+            if (f.errors) return 1;
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "pelmora-service-load: " << e.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,105 @@
+#include "ServiceHarness.h"
+#include "ServiceRig.h"
+#include "net/CNetworking.h"
+#include "support/TestGame.h"
+
+namespace rig = pelmora::rig;
+using pelmora::testing::GameClient;
+
+namespace {
+
+class Heard : public scene::EventDispatcher {
+public:
+    void onEvent(scene::Event& e) {
+        type = e.type();
+        data = static_cast<CNetworkingEvent&>(e).getData();
+    }
+    std::string type;
+    std::string data;
+};
+
+}  // namespace
+
+// nginx with the example site in front of two pelmora-server processes on one
+// PostgreSQL database: the game's client, and twenty clients updating scores
+// at once while one process restarts.
+class ProxyEndToEnd : public testsupport::GameFixture {};
+
+TEST_F(ProxyEndToEnd, TwoProcessesBehindNginxLoseNothingAcrossARestart) {
+    rig::PostgresCluster pg;
+    const auto dir = dir_.path() / "rig";
+    std::filesystem::create_directories(dir);
+    const std::vector<std::string> args = {"--database", pg.conninfo("pelmora"), "--behind-proxy"};
+    rig::ServerProcess one(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "one.log");
+    rig::ServerProcess two(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "two.log");
+    rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()}, dir / "nginx");
+
+    // The game's own client; its requests alternate between the processes.
+    CNetworking::reset();
+    MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(front.port());
+    Main::VERSION = "1.0.0";
+    auto ear = std::make_shared<Heard>();
+    for (const std::string& t : {std::string(CNetworkingEvent::READY), std::string(CNetworkingEvent::ERROR),
+                                 std::string(CNetworkingEvent::COMPLETE), CNetworkingEvent::GetType("register"),
+                                 CNetworkingEvent::GetType("score")})
+        ear->addEventListener(t, ear.get(), &Heard::onEvent);
+    auto await = [&] {
+        for (int i = 0; i < 3000 && ear->type.empty(); ++i) {
+            h().step();
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+        std::string heard = ear->type + " " + ear->data;
+        ear->type.clear();
+        return heard;
+    };
+    CNetworking::PrepareCryptChannel(ear.get());
+    EXPECT_EQ(await().rfind(std::string(CNetworkingEvent::READY) + " ", 0), 0u);
+    std::make_shared<CNetworking>()->SendAsync("register", "Game_Chef;password;g@x.org", ear.get());
+    EXPECT_EQ(await(), CNetworkingEvent::GetType("register") + " ok");
+    CNetworking::Login("Game_Chef", "password", ear.get());
+    EXPECT_EQ(await(), std::string(CNetworkingEvent::COMPLETE) + " ok");
+    for (const char* totals : {"10;1", "20;2", "30;3"}) {
+        std::make_shared<CNetworking>()->SendAsync("score", totals, ear.get());
+        EXPECT_EQ(await(), CNetworkingEvent::GetType("score") + " ok");
+    }
+
+    constexpr int kClients = 20, kUpdates = 30;
+    std::atomic<int> acknowledged{0}, errors{0};
+    std::vector<int> lastAck(kClients, 0);
+    std::vector<std::string> finals(kClients);
+    std::vector<std::thread> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.emplace_back([&, i] {
+            GameClient c(front.port());
+            const std::string name = "chef_" + std::to_string(i);
+            if (!c.handshake() || c.send("register", name + ";password;c@x.org") != "ok" ||
+                c.login(name, "password") != "ok") {
+                ++errors;
+                return;
+            }
+            for (int u = 1; u <= kUpdates; ++u) {
+                if (c.send("score", std::to_string(u * 10) + ";" + std::to_string(u)) == "ok") {
+                    lastAck[i] = u;
+                    ++acknowledged;
+                } else {
+                    ++errors;
+                }
+            }
+            finals[i] = c.send("score", "").value_or("<no reply>");
+        });
+    }
+    for (int i = 0; i < 3000 && acknowledged < kClients * kUpdates / 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    one.restart();
+    for (auto& t : clients) t.join();
+
+    // Nothing acknowledged is lost; a request cut by the restart was never acknowledged.
+    for (int i = 0; i < kClients; ++i)
+        EXPECT_EQ(finals[i], std::to_string(lastAck[i] * 10) + ";" + std::to_string(lastAck[i])) << "client " << i;
+    EXPECT_LE(errors, kClients) << "requests failed across the restart";
+
+    // The game's client carries on with the restarted pair.
+    std::make_shared<CNetworking>()->SendAsync("score", "", ear.get());
+    EXPECT_EQ(await(), CNetworkingEvent::GetType("score") + " 30;3");
+    CNetworking::reset();
+}
