@@ -14,7 +14,7 @@ CFloatingText::CFloatingText(const std::string& text, std::uint32_t color, scene
     text_->setSelectable(false);
     text_->setText(text);
     text_->setWidth(300);
-    text_->setHeight(CWidget::lineHeight(*text_, 100));
+    CWidget::oneLine(*text_, 100);
     text_->setFilters({scene::GlowFilter(0x00FFFF, 1, 3, 3, 3, 3)});
     addChild(text_);
     auto picture = MAux::pictureSprite(icon == "px" ? "assets/punti_esperienza.png" : "assets/yen.png");
