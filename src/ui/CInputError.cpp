@@ -1,5 +1,7 @@
 #include "ui/CInputError.h"
 
+#include <algorithm>
+
 #include "app/CML.h"
 #include "ui/CWidget.h"
 
@@ -18,7 +20,8 @@ CInputError::CInputError(const std::string& key, const scene::DisplayObjectConta
         t_->setWordWrap(true);
         t_->setWidth(WIDTH);
     }
-    t_->setX(0);
+    // A short line stands centred under the box.
+    t_->setX(std::max(0.0, (WIDTH - t_->width()) / 2));
     t_->setFilters({scene::GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3)});
     addChild(t_);
 

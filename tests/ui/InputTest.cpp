@@ -130,6 +130,8 @@ TEST_F(Inputs, ErrorsStackAndHideRemovesTheFirst) {
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->t_->text(), "Nome sconosciuto");
     EXPECT_EQ(first->x(), 0);
+    // The short line is centred under the 350-pixel box.
+    EXPECT_NEAR(first->t_->x() + first->t_->width() / 2, 175, 1);
     EXPECT_EQ(first->y(), 30);
     EXPECT_EQ(second->x(), 0);
     EXPECT_EQ(second->y(), 30 + first->height());  // below the first, not over it
