@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/DataFiles.h"
+#include "app/MAux.h"
 #include "app/scramble/Package.h"
 
 namespace fs = std::filesystem;
@@ -136,12 +137,6 @@ std::optional<Surface> decode(const Bytes& png) {
 
 struct Point { double x, y; };
 
-double bezier(int a, int b, int c, int d, double t) {
-    const double u = 1 - t;
-    const double q0 = u * a + t * b, q1 = u * b + t * c, q2 = u * c + t * d;
-    return u * (u * q0 + t * q2) + t * (u * q1 + t * q2);
-}
-
 // The belt's path: 200 samples per curve, a point kept when more than 20 px from the last.
 std::vector<Point> beltPath(const std::string& text) {
     auto coord = [](const std::string& tok) {
@@ -161,8 +156,8 @@ std::vector<Point> beltPath(const std::string& text) {
             auto p3 = toks.size() > 2 ? coord(toks[2]) : std::pair<int, int>{0, 0};
             for (int i = 0; i < 200; ++i) {
                 const double t = i / 200.0;
-                Point p{bezier(p0.first, p1.first, p2.first, p3.first, t) + off.first,
-                        bezier(p0.second, p1.second, p2.second, p3.second, t) + off.second};
+                Point p{MAux::bezier(p0.first, p1.first, p2.first, p3.first, t) + off.first,
+                        MAux::bezier(p0.second, p1.second, p2.second, p3.second, t) + off.second};
                 if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 20) pts.push_back(p);
             }
             p0 = p3;
