@@ -1,22 +1,9 @@
 #include "Server.h"
 #include "net/CNetworking.h"
+#include "net/NetSupport.h"
 #include "support/TestGame.h"
 
 #include <thread>
-
-namespace {
-
-class Heard : public scene::EventDispatcher {
-public:
-    void onEvent(scene::Event& e) {
-        type = e.type();
-        data = static_cast<CNetworkingEvent&>(e).getData();
-    }
-    std::string type;
-    std::string data;
-};
-
-}  // namespace
 
 // The game's own client sends its crash log as one form-encoded body.
 class ClientCrashLog : public testsupport::GameFixture {};
@@ -31,18 +18,20 @@ TEST_F(ClientCrashLog, LargeLogsReachTheService) {
     MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(server.bind());
     std::thread serving([&] { server.listen(); });
 
-    auto ear = std::make_shared<Heard>();
-    for (const char* t : {CNetworkingEvent::READY, CNetworkingEvent::VERSION, CNetworkingEvent::ERROR})
-        ear->addEventListener(t, ear.get(), &Heard::onEvent);
-    ear->addEventListener(CNetworkingEvent::GetType("pml"), ear.get(), &Heard::onEvent);
+    auto ear = std::make_shared<nettest::Ear>();
+    for (const char* t : {CNetworkingEvent::READY, CNetworkingEvent::VERSION, CNetworkingEvent::ERROR}) ear->listen(t);
+    ear->listen(CNetworkingEvent::GetType("pml"));
+    std::string data;
     auto await = [&] {
-        for (int i = 0; i < 2000 && ear->type.empty(); ++i) {
+        for (int i = 0; i < 2000 && ear->heard.empty(); ++i) {
             h().step();
             std::this_thread::sleep_for(std::chrono::milliseconds(3));
         }
-        const std::string type = ear->type;
-        ear->type.clear();
-        return type;
+        if (ear->heard.empty()) return std::string();
+        const auto got = ear->heard.front();
+        ear->heard.clear();
+        data = got.data;
+        return got.type;
     };
     CNetworking::PrepareCryptChannel(ear.get());
     EXPECT_EQ(await(), CNetworkingEvent::READY);
@@ -53,7 +42,7 @@ TEST_F(ClientCrashLog, LargeLogsReachTheService) {
         log.resize(size);
         std::make_shared<CNetworking>()->SendAsync("pml", log, ear.get());
         EXPECT_EQ(await(), CNetworkingEvent::GetType("pml")) << size;
-        EXPECT_EQ(ear->data, "ok") << size;
+        EXPECT_EQ(data, "ok") << size;
         const auto stored = server.database().crashes();
         ASSERT_FALSE(stored.empty());
         EXPECT_EQ(stored.back().content, log);

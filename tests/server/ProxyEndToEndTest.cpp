@@ -1,24 +1,11 @@
 #include "ServiceHarness.h"
 #include "ServiceRig.h"
 #include "net/CNetworking.h"
+#include "net/NetSupport.h"
 #include "support/TestGame.h"
 
 namespace rig = pelmora::rig;
 using pelmora::testing::GameClient;
-
-namespace {
-
-class Heard : public scene::EventDispatcher {
-public:
-    void onEvent(scene::Event& e) {
-        type = e.type();
-        data = static_cast<CNetworkingEvent&>(e).getData();
-    }
-    std::string type;
-    std::string data;
-};
-
-}  // namespace
 
 // nginx with the example site in front of two pelmora-server processes on one
 // PostgreSQL database: the game's client, and twenty clients updating scores
@@ -38,18 +25,17 @@ TEST_F(ProxyEndToEnd, TwoProcessesBehindNginxLoseNothingAcrossARestart) {
     CNetworking::reset();
     MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(front.port());
     Main::VERSION = "1.0.0";
-    auto ear = std::make_shared<Heard>();
-    for (const std::string& t : {std::string(CNetworkingEvent::READY), std::string(CNetworkingEvent::ERROR),
-                                 std::string(CNetworkingEvent::COMPLETE), CNetworkingEvent::GetType("register"),
-                                 CNetworkingEvent::GetType("score")})
-        ear->addEventListener(t, ear.get(), &Heard::onEvent);
+    auto ear = std::make_shared<nettest::Ear>();
+    ear->listenAll({"register", "score"});
+    std::string lastData;
     auto await = [&] {
-        for (int i = 0; i < 3000 && ear->type.empty(); ++i) {
+        for (int i = 0; i < 3000 && ear->heard.empty(); ++i) {
             h().step();
             std::this_thread::sleep_for(std::chrono::milliseconds(3));
         }
-        std::string heard = ear->type + " " + ear->data;
-        ear->type.clear();
+        if (!ear->heard.empty()) lastData = ear->heard.front().data;
+        std::string heard = (ear->heard.empty() ? std::string() : ear->heard.front().type) + " " + lastData;
+        ear->heard.clear();
         return heard;
     };
     CNetworking::PrepareCryptChannel(ear.get());
