@@ -16,7 +16,7 @@
 #include "platform/Headless.h"
 #include "platform/RasterContent.h"
 #include "platform/Renderer.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 namespace {
 

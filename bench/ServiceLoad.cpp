@@ -9,7 +9,7 @@
 // deploy/nginx/pelmora.conf) and prints their figures side by side.
 
 #include "ServiceRig.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 #include <httplib.h>
 

@@ -1,7 +1,7 @@
 #include "Server.h"
 
 #include "WebPages.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 #include <chrono>
 #include <iostream>

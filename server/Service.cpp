@@ -1,7 +1,7 @@
 #include "Service.h"
 
 #include "AccountRules.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 #include <sodium.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/CSound.h"
 #include "app/Main.h"
-#include "platform/Application.h"
+#include "platform/Display.h"
 
 namespace {
 const char* const kSounds[] = {"buttato.mp3", "mangiato.mp3", "ordine.mp3", "slot_in_scadenza.mp3"};

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // Process entry: registers the files beside the program, opens the window and
 // hands over to Main once the stage exists.

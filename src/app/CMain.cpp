@@ -115,6 +115,10 @@ void CMain::Return(const Value& value) {
     if (auto s = std::dynamic_pointer_cast<CScreen>(back)) s->resume();
 }
 
+void CMain::setFocus(const std::shared_ptr<CFocusable>& input) {
+    if (input) setFocus(input->toTextField());
+}
+
 void CMain::setFocus(const std::shared_ptr<scene::TextField>& field) {
     if (!stage_ || !field) return;
     stage_->setFocus(field);

@@ -8,9 +8,14 @@
 
 #include "app/CScreen.h"
 #include "app/Value.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
-class CInput;
+// What an input widget gives CMain::setFocus: the text field that takes the keys.
+class CFocusable {
+public:
+    virtual ~CFocusable() = default;
+    virtual std::shared_ptr<scene::TextField> toTextField() const = 0;
+};
 
 // Which full-screen panel is on the stage: screen changes with deferred
 // removal, side screens with Call and Return, keyboard focus, a trace sink.
@@ -41,7 +46,7 @@ public:
     static void Call(int screen, const Value& params = Value());
     static void Return(const Value& value = Value());
     static const Value& getValue() { return rvalue_; }
-    static void setFocus(const std::shared_ptr<CInput>& input);
+    static void setFocus(const std::shared_ptr<CFocusable>& input);
     static void setFocus(const std::shared_ptr<scene::TextField>& field);
     static void aux_stage();
     static void safeRemoveFromStage();

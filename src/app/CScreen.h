@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // Base of every full-screen panel. The screen manager calls Delete exactly
 // once when the screen is replaced ("delete" is reserved in C++), and suspend

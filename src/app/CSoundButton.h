@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A container whose picture buttons the sound switch resets when the pointer
 // reaches it (the score panel).

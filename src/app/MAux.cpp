@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <random>
 
-#include "app/scramble/PackageKey.h"
-#include "app/scramble/Scramble.h"
+#include "scramble/PackageKey.h"
+#include "scramble/Scramble.h"
 
 #ifndef PELMORA_WEBSITE
 #define PELMORA_WEBSITE "http://127.0.0.1:8080"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/Value.h"
-#include "app/scramble/Package.h"
-#include "ui/display.h"
+#include "scramble/Package.h"
+#include "platform/Display.h"
 
 // Game-wide utilities: the asset package and its scrambling, the one random
 // source, byte padding, digit texts, curve helpers and the shared backgrounds.

@@ -2,7 +2,7 @@
 
 #include "app/CMain.h"
 #include "app/MAux.h"
-#include "platform/CrashLog.h"
+#include "platform/Display.h"
 
 const char* const Main::PLATFORM = "cpp";
 std::string Main::VERSION;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A small face that looks one of nine ways, chosen by an offset from the
 // middle of the window (400, 240): left, middle or right, up, level or down.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "game/CCharacterEater.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A row of customers glancing around at random; the game adds one each time
 // a customer takes a plate nobody ordered.

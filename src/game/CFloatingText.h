@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A large gain or loss ("+ 120") with its yen or experience icon, rising from
 // below the window until it has left the top. While any rises, a game cannot end.

@@ -8,7 +8,7 @@
 #include "app/Value.h"
 #include "game/CTapeHost.h"
 #include "recipes/CRecipesHost.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 class CEaters;
 class CIngredients;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // Makes an object and everything below it transparent to the pointer, so
 // decorations laid over the play area never take a press meant for what lies beneath.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/COrder.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 class CPreparations;
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/CSoundButton.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 class CPxIcon;
 class CQuitButton;

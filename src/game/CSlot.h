@@ -5,7 +5,7 @@
 
 #include "game/CCharacterEater.h"
 #include "game/CCharacterWorried.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // Anything that rides the belt: a price tag, a life time in frames, the
 // 100-frame disappearance countdown and two faces (worried, eating).

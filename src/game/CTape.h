@@ -8,7 +8,7 @@
 #include "game/COrder.h"
 #include "game/CPlate.h"
 #include "game/CSlot.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 class CTapeHost;
 

@@ -4,8 +4,8 @@
 
 #include "app/MAux.h"
 #include "app/Main.h"
-#include "app/scramble/Protocol.h"
-#include "app/scramble/Scramble.h"
+#include "scramble/Protocol.h"
+#include "scramble/Scramble.h"
 
 namespace sc = pelmora::scramble;
 

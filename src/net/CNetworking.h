@@ -7,7 +7,7 @@
 
 #include "app/Value.h"
 #include "net/CNetworkingEvent.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The game's client of the online service: the handshake that opens a session,
 // login, and commands, each one HTTP POST whose outcome arrives later as one

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/Value.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The outcome of a request to the online service, dispatched on its caller.
 class CNetworkingEvent : public scene::Event {

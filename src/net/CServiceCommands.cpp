@@ -1,7 +1,7 @@
 #include "net/CServiceCommands.h"
 
 #include "app/Value.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 namespace sc = pelmora::scramble;
 

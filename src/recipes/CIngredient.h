@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // One ingredient tile: frame and picture, and for a selectable tile a price
 // label, a grey overlay while it may not be picked and a numbered badge while

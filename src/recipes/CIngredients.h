@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "recipes/CIngredient.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The paged strip of ingredient tiles on the game screen: ten tiles show at a
 // time, in columns of two; the arrows scroll one column at a time. A pick

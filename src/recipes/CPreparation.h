@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "recipes/CRecipePlate.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // One node of the recipe tree: the state of a plate after some picks. Once the
 // tree is numbered, a node other than the root shows its preparation's picture,

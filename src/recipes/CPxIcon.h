@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The experience levels: as a class, the level table (thresholds of points and
 // their difficulty factors) and its lookups; as a sprite, the experience badge

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "recipes/CPreparation.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The preparation table: shows the recipe-tree node the picks have reached. It
 // has no picture of its own, so only a shown preparation can be clicked; a

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A language flag: off, over (under the pointer) or on (the current language).
 // A press switches the game to that language and rebuilds the welcome screen.

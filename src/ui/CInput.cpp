@@ -20,11 +20,6 @@ std::shared_ptr<scene::Sprite> box(std::uint32_t color) {
 
 }  // namespace
 
-void CMain::setFocus(const std::shared_ptr<CInput>& input) {
-    if (!input || !stage_) return;
-    setFocus(input->toTextField());
-}
-
 CInput::CInput(const std::optional<std::string>& text, bool password, scene::DisplayObjectContainer* container) {
     if (!format_input_) format_input_ = scene::TextFormat(MAux::FONTNAME, 24, 0x202020, true, scene::TextFormatAlign::LEFT);
     text_ = std::make_shared<scene::TextField>();

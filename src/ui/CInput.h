@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "app/CMain.h"
 #include "ui/CWidget.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A one-line text entry: a rounded white box 350 by 30 with an editable field,
 // at the right of its label's row. An error turns the box red and adds a line below.
-class CInput : public scene::Sprite {
+class CInput : public scene::Sprite, public CFocusable {
 public:
     static constexpr int DISPLACEMENT = 25;
     static constexpr double X = 410;
@@ -24,7 +25,7 @@ public:
     // The content in clear, also in password mode.
     virtual std::string text() const;
     // The field that takes the keys (see CMain::setFocus).
-    virtual std::shared_ptr<scene::TextField> toTextField() const;
+    std::shared_ptr<scene::TextField> toTextField() const override;
     virtual void listener_over(scene::MouseEvent& event);
     virtual void listener_out(scene::MouseEvent& event);
     // Each call adds one more error line, below the ones shown, and takes the keyboard focus.

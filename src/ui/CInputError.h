@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A red error line shown just below an input box.
 class CInputError : public scene::Sprite {

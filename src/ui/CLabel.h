@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A right-aligned caption in the left half of a row, beside an input field.
 class CLabel : public scene::Sprite {

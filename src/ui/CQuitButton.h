@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // The quit sign of the score panel: abandons the game for the welcome screen.
 // Exactly one of its two pictures is its child at any time.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // An explanatory paragraph, 650 pixels wide, as tall as its text.
 class CText : public scene::Sprite {

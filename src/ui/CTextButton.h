@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ui/CWidget.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A full-width strip with a centred caption that lights up under the pointer
 // and acts when the mouse button goes down. CButton and CButtonSmall differ

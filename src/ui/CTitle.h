@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // A centred heading across the whole width of a screen.
 class CTitle : public scene::Sprite {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 // What the text widgets, buttons and inputs share: the place below a
 // container's last child, the transparent cover that takes the pointer, and

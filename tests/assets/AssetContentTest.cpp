@@ -23,7 +23,7 @@
 
 #include "app/DataFiles.h"
 #include "app/MAux.h"
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 
 namespace fs = std::filesystem;
 using pelmora::scramble::Bytes;

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "NetSupport.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 #include "net/CServiceCommands.h"
 
 namespace sc = pelmora::scramble;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Headless.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 using namespace scene;
 

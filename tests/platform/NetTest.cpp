@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/Headless.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 using namespace scene;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/display.h"
+#include "platform/Display.h"
 
 using namespace scene;
 

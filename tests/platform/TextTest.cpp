@@ -3,7 +3,7 @@
 #include "platform/Fonts.h"
 #include "platform/Headless.h"
 #include "platform/Renderer.h"
-#include "ui/display.h"
+#include "platform/Display.h"
 
 using namespace scene;
 

@@ -5,7 +5,7 @@
 #include "ServiceScreens.h"
 #include "net/NetSupport.h"
 #include "recipes/CPxIcon.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 #include "game/CDuration.h"
 #include "game/CScore.h"
 #include "screens/CInstructions.h"

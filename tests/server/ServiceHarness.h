@@ -4,7 +4,7 @@
 // way the game's client does.
 
 #include "Server.h"
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 #include <httplib.h>
 

@@ -19,7 +19,7 @@
 #include "app/CSound.h"
 #include "app/MAux.h"
 #include "app/Main.h"
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 #include "platform/Headless.h"
 
 namespace testsupport {

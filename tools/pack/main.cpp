@@ -1,7 +1,7 @@
 // pelmora-pack: builds the game's "assets.dat" from a source tree, lists it and
 // extracts single entries.
 
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 
 #include <algorithm>
 #include <cstdio>

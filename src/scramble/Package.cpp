@@ -1,6 +1,6 @@
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 
-#include "app/scramble/PackageKey.h"
+#include "scramble/PackageKey.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 // Runs the built pelmora-pack binary on a scratch source tree.
 
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/scramble/PackageKey.h"
-#include "app/scramble/Scramble.h"
+#include "scramble/PackageKey.h"
+#include "scramble/Scramble.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/scramble/Package.h"
+#include "scramble/Package.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/scramble/Scramble.h"
+#include "scramble/Scramble.h"
 
 #include <cmath>
 #include <random>

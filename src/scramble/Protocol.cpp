@@ -1,4 +1,4 @@
-#include "app/scramble/Protocol.h"
+#include "scramble/Protocol.h"
 
 namespace pelmora::scramble {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/scramble/Scramble.h"
+#include "scramble/Scramble.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,0 +1,61 @@
+# cmake -DSOURCE_DIR=<tree> -P CheckIncludes.cmake
+#
+# Fails when a file under <tree>/src/<layer>/ includes a header of a layer its
+# own layer may not use (by the table in PelmoraLibrary.cmake), a platform
+# header other than platform/Display.h from outside the platform, an SDL, curl
+# or fontconfig header from outside the platform, or any path with "..".
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/PelmoraLibrary.cmake)
+
+# Everything a layer may use: the layers it names and, through them, theirs.
+function(pel_reachable layer out)
+  set(result "")
+  set(pending ${PEL_USES_${layer}})
+  while(pending)
+    list(POP_FRONT pending next)
+    if(NOT next IN_LIST result)
+      list(APPEND result ${next})
+      list(APPEND pending ${PEL_USES_${next}})
+    endif()
+  endwhile()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+set(faults 0)
+foreach(layer ${PEL_LAYERS})
+  pel_reachable(${layer} allowed)
+  list(APPEND allowed ${layer})
+  file(GLOB files ${SOURCE_DIR}/src/${layer}/*.h ${SOURCE_DIR}/src/${layer}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
+    file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
+      set(why "")
+      if(header MATCHES "\\.\\.")
+        set(why "a relative path leaves the layer's include root")
+      elseif(NOT layer STREQUAL "platform" AND header MATCHES "^(SDL|SDL2/|curl/|fontconfig/)")
+        set(why "only the platform layer includes SDL, curl or fontconfig")
+      elseif(header MATCHES "^([a-z]+)/")
+        set(target ${CMAKE_MATCH_1})
+        if(target IN_LIST PEL_LAYERS)
+          if(NOT target IN_LIST allowed)
+            set(why "${layer} may not use ${target}")
+          elseif(target STREQUAL "platform" AND NOT layer STREQUAL "platform"
+                 AND NOT header STREQUAL "platform/Display.h")
+            set(why "game code reaches the platform through platform/Display.h")
+          endif()
+        endif()
+      endif()
+      if(why)
+        message("${shown}: includes ${header}: ${why}")
+        math(EXPR faults "${faults} + 1")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults GREATER 0)
+  message(FATAL_ERROR "${faults} include(s) break the layering")
+endif()
+message("includes follow the layering")
