@@ -147,23 +147,7 @@ void MAux::lightBackground(scene::DisplayObjectContainer& container, std::option
     container.addChildAt(light, 1);
 }
 
-MAux::Bytes MAux::basic_obfuscate(const Bytes& data) {
-    Bytes view = data;
-    // The length field has 16 bits: longer data keeps only the low bits of its length.
-    if (view.size() > sc::MAX_PADDED_DATA) {
-        const std::size_t p = static_cast<std::size_t>(std::floor(random() * 128)) + 30;
-        const std::size_t q = static_cast<std::size_t>(std::floor(random() * 128)) + 10;
-        Bytes out(p + view.size() + q + 3);
-        out[0] = static_cast<std::uint8_t>(p + 3);
-        out[1] = static_cast<std::uint8_t>(view.size() & 0xFF);
-        out[2] = static_cast<std::uint8_t>((view.size() >> 8) & 0xFF);
-        for (std::size_t i = 0; i < p; ++i) out[3 + i] = static_cast<std::uint8_t>(std::floor(random() * 250));
-        for (std::size_t i = 0; i < q; ++i) out[p + 3 + view.size() + i] = static_cast<std::uint8_t>(std::floor(random() * 250));
-        std::copy(view.begin(), view.end(), out.begin() + static_cast<std::ptrdiff_t>(p + 3));
-        return out;
-    }
-    return sc::obfuscate(view, gameRandom());
-}
+MAux::Bytes MAux::basic_obfuscate(const Bytes& data) { return sc::obfuscate(data, gameRandom()); }
 
 std::optional<MAux::Bytes> MAux::basic_unobfuscate(const Bytes& data) { return sc::unobfuscate(data); }
 

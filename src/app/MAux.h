@@ -61,7 +61,8 @@ public:
     static void mouseCursorToIBeam() {}
     static void mouseCursorToButton() {}
 
-    // Random filler around a byte sequence.
+    // Random filler around a byte sequence. The header's length field has 16
+    // bits: longer data throws std::length_error rather than wrap.
     static Bytes basic_obfuscate(const Bytes& data);
     // The data inside a padded block; nothing when its header points past the end.
     static std::optional<Bytes> basic_unobfuscate(const Bytes& data);

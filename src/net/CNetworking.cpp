@@ -140,27 +140,25 @@ std::string CNetworking::escapeQueryValue(const std::string& text) {
 }
 
 std::optional<std::string> CNetworking::decodeReply(const std::string& body, const Bytes& key) {
-    auto raw = sc::parseHex(body);
-    if (!raw) return std::nullopt;
-    auto inner = MAux::basic_unobfuscate(*raw);
-    if (!inner) return std::nullopt;
-    auto plain = MAux::basic_decrypt(*inner, key);
-    if (!plain) return std::nullopt;
-    return sc::textOf(*plain);
+    return sc::openMessage(body, key);
 }
 
-void CNetworking::send_message(const std::shared_ptr<scene::URLLoader>& loader, const std::string& script,
+bool CNetworking::send_message(const std::shared_ptr<scene::URLLoader>& loader, const std::string& script,
                                const std::string& payload, bool use_master_key) {
     // The session id goes into the address escaped, so no id can change the request.
     scene::URLRequest request(MAux::WEBSITE + sc::SERVICE_DIRECTORY + script + "?id=" +
                               escapeQueryValue(orNull(session_id_)));
     request.method = "POST";
-    const Bytes key = use_master_key ? master_key_ : session_key_.value_or(Bytes{});
-    const Bytes plain(payload.begin(), payload.end());
-    request.data = std::string(sc::BODY_PREFIX) + sc::toHex(MAux::basic_obfuscate(MAux::basic_encrypt(plain, key)));
+    if (!use_master_key && (!session_key_ || session_key_->empty())) return false;
+    const Bytes& key = use_master_key ? master_key_ : *session_key_;
+    // The service's own codec, drawing from the game's random source. A text
+    // too long for one message is not sent at all.
+    if (payload.size() > sc::MAX_MESSAGE_TEXT) return false;
+    request.data = sc::requestBody(payload, key, [] { return MAux::random(); });
     loader->load(request);
     std::erase_if(loaders_, [](const auto& w) { return w.expired(); });
     loaders_.push_back(loader);
+    return true;
 }
 
 void CNetworking::PrepareCryptChannel(scene::EventDispatcher* caller) {
@@ -170,7 +168,7 @@ void CNetworking::PrepareCryptChannel(scene::EventDispatcher* caller) {
     loader->addEventListener(scene::Event::COMPLETE, &handlers, &ClassHandlers::aux_key_gen_success);
     const std::string payload = std::string(sc::HANDSHAKE_TAG) + Main::PLATFORM + ";" + Main::VERSION + ";" +
                                 std::to_string(Main::BUILD) + orNull(session_id_);
-    send_message(loader, "ping.php", payload, true);
+    if (!send_message(loader, "ping.php", payload, true)) deferred().add(pcaller_, CNetworkingEvent::ERROR);
 }
 
 void ClassHandlers::aux_key_gen_success(scene::Event& e) {
@@ -209,7 +207,10 @@ static void aux_send_login_request(const std::string& script, const std::string&
     auto loader = std::make_shared<scene::URLLoader>();
     loader->addEventListener(scene::Event::IO_ERROR, &handlers, &ClassHandlers::aux_login_error);
     loader->addEventListener(scene::Event::COMPLETE, &handlers, done);
-    CNetworking::send_message(loader, script, payload);
+    if (!CNetworking::send_message(loader, script, payload)) {
+        CNetworking::aux_restore_login();
+        deferred().add(CNetworking::lcaller_, CNetworkingEvent::ERROR);
+    }
 }
 
 void CNetworking::Logged(scene::EventDispatcher* caller) {
@@ -285,7 +286,10 @@ void CNetworking::SendAsync(const std::string& command, const std::string& paylo
     loader_ = std::make_shared<scene::URLLoader>();
     loader_->addEventListener(scene::Event::IO_ERROR, this, &CNetworking::aux_send_async_error);
     loader_->addEventListener(scene::Event::COMPLETE, this, &CNetworking::aux_send_async_done);
-    send_message(loader_, command + ".php", username_ + ";" + password_.value_or("") + ";" + payload);
+    if (!send_message(loader_, command + ".php", username_ + ";" + password_.value_or("") + ";" + payload)) {
+        deferred().add(caller_, CNetworkingEvent::ERROR);
+        aux_finish();
+    }
 }
 
 void CNetworking::aux_send_async_done(scene::Event& e) {

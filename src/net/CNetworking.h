@@ -30,7 +30,9 @@ public:
     // stays alive until its outcome has been delivered.
     void SendAsync(const std::string& command, const std::string& payload, scene::EventDispatcher* caller);
 
-    static void send_message(const std::shared_ptr<scene::URLLoader>& loader, const std::string& script,
+    // Seals the payload and starts the request; false (and nothing sent) when
+    // the payload is longer than one message can carry.
+    static bool send_message(const std::shared_ptr<scene::URLLoader>& loader, const std::string& script,
                              const std::string& payload, bool use_master_key = false);
 
     // Whether version a is newer than b: bytes compared as unsigned, the first

@@ -20,6 +20,9 @@ TEST(Helpers, PaddingRoundTripsAndRefusesABadHeader) {
     broken[2] = 0xFF;
     EXPECT_FALSE(MAux::basic_unobfuscate(broken).has_value());
     EXPECT_FALSE(MAux::basic_unobfuscate({}).has_value());
+    // The length field has 16 bits: one byte more is refused, never wrapped.
+    EXPECT_EQ(MAux::basic_unobfuscate(MAux::basic_obfuscate(MAux::Bytes(65535, 7)))->size(), 65535u);
+    EXPECT_THROW(MAux::basic_obfuscate(MAux::Bytes(65536, 7)), std::length_error);
 }
 
 TEST(Helpers, DecimalToBaseWritesPaddedDigits) {

@@ -147,6 +147,17 @@ TEST_F(Channel, GarbledRepliesAndAServiceThatIsDownGiveError) {
     EXPECT_EQ(ear->heard[0].type, CNetworkingEvent::ERROR);
 }
 
+TEST_F(Channel, AMessageTooLongForTheCodecIsAnErrorNotARequest) {
+    fake.reply = [](const FakeService::Request&) { return seal("s;key;1.0", sc::MASTER_KEY); };
+    handshake();
+    ear->heard.clear();
+    std::make_shared<CNetworking>()->SendAsync("pml", std::string(sc::MAX_MESSAGE_TEXT, 'a'), ear.get());
+    nettest::waitFor(h(), *ear);
+    ASSERT_EQ(ear->heard.size(), 1u);
+    EXPECT_EQ(ear->heard[0].type, CNetworkingEvent::ERROR);
+    EXPECT_EQ(fake.requests().size(), 1u);  // the handshake only
+}
+
 TEST_F(Channel, AHostileSessionIdCannotChangeTheRequest) {
     fake.reply = [](const FakeService::Request&) { return seal("a&b=c d#x/../;key;1.0", sc::MASTER_KEY); };
     handshake();
