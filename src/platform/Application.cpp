@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "platform/CrashLog.h"
 #include "platform/Event.h"
+#include "platform/FrameLoop.h"
 #include "platform/Renderer.h"
 #include "platform/Stage.h"
 
@@ -47,59 +49,108 @@ namespace {
 struct WindowDeleter {
     void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
 };
-struct RendererDeleter {
-    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+
+struct Window {
+    std::unique_ptr<SDL_Window, WindowDeleter> window;
+    detail::SdlRendererPtr renderer;
 };
 
 bool headlessDriver(const char* driver) {
     return !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
 
-}  // namespace
-
-int Application::run(const WindowConfig& config, const std::function<void(Stage&)>& ready) {
+// SDL with a real display, a window and a renderer for it; nothing (after a
+// line on stderr, with SDL shut down) when any of them is missing.
+std::optional<Window> openWindow(const WindowConfig& config) {
     const bool displayNamed = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER");
     if (!displayNamed) {
         std::fprintf(stderr, "Pelmora: no display available (DISPLAY and WAYLAND_DISPLAY are not set); "
                              "run it on a desktop, or use pelmora-headless.\n");
-        return 1;
+        return std::nullopt;
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "Pelmora: no display available (%s).\n", SDL_GetError());
-        return 1;
+        return std::nullopt;
     }
     // SDL falls back to an invisible driver when no display answers: refuse to run unseen.
     if (headlessDriver(SDL_GetCurrentVideoDriver())) {
         std::fprintf(stderr, "Pelmora: no display available (SDL picked the '%s' video driver).\n",
                      SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none");
         SDL_Quit();
-        return 1;
+        return std::nullopt;
     }
     Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (config.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow(
-        config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.width, config.height, flags));
-    if (!window) {
+    Window w;
+    w.window.reset(SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    config.width, config.height, flags));
+    if (!w.window) {
         std::fprintf(stderr, "Pelmora: cannot open a window (%s).\n", SDL_GetError());
         SDL_Quit();
-        return 1;
+        return std::nullopt;
     }
-    std::unique_ptr<SDL_Renderer, RendererDeleter> sdlRenderer(
-        SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
-    if (!sdlRenderer) {
+    w.renderer.reset(SDL_CreateRenderer(w.window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
+    if (!w.renderer) {
         // Without acceleration, draw straight into the window surface.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
-        sdlRenderer.reset(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_SOFTWARE));
+        w.renderer.reset(SDL_CreateRenderer(w.window.get(), -1, SDL_RENDERER_SOFTWARE));
     }
-    if (!sdlRenderer) {
+    if (!w.renderer) {
         std::fprintf(stderr, "Pelmora: cannot create a renderer (%s).\n", SDL_GetError());
+        w.window.reset();
         SDL_Quit();
-        return 1;
+        return std::nullopt;
     }
-    int status = 0;
+    return w;
+}
+
+void deliverEvent(Stage& stage, const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_MOUSEMOTION: {
+            const Point p = stage.windowToStage(e.motion.x, e.motion.y);
+            stage.mouseMove(p.x, p.y);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (e.button.button != SDL_BUTTON_LEFT) break;
+            const Point p = stage.windowToStage(e.button.x, e.button.y);
+            if (e.type == SDL_MOUSEBUTTONDOWN) stage.mouseDown(p.x, p.y, e.button.clicks);
+            else stage.mouseUp(p.x, p.y);
+            break;
+        }
+        case SDL_KEYDOWN: {
+            const int sym = e.key.keysym.sym;
+            stage.keyDown(keyCodeFromSDL(sym), (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u,
+                          (e.key.keysym.mod & KMOD_SHIFT) != 0);
+            break;
+        }
+        case SDL_TEXTINPUT: stage.textInput(e.text.text); break;
+        default: break;
+    }
+}
+
+// The frame's input: the window's size, then every waiting event. False once the window is closed.
+bool deliverInput(Stage& stage, SDL_Window* window) {
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(window, &ww, &wh);
+    stage.setWindowSize(ww, wh);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) return false;
+        deliverEvent(stage, e);
+    }
+    return true;
+}
+
+}  // namespace
+
+int Application::run(const WindowConfig& config, const std::function<void(Stage&)>& ready) {
+    auto window = openWindow(config);
+    if (!window) return 1;
     {
-        detail::Renderer renderer(sdlRenderer.get());
+        detail::Renderer renderer(window->renderer.get());
         auto stage = std::make_shared<Stage>(config.width, config.height);
         stage->setColor(config.background);
         SDL_StartTextInput();
@@ -108,71 +159,19 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
         // logger see them.
         refreshCrashModules();
 
-        const Uint64 freq = SDL_GetPerformanceFrequency();
-        const double period = static_cast<double>(freq) / (config.frameRate > 0 ? config.frameRate : 60.0);
-        double next = static_cast<double>(SDL_GetPerformanceCounter()) + period;
-        bool running = true;
-        while (running) {
-            int ww = 0, wh = 0;
-            SDL_GetWindowSize(window.get(), &ww, &wh);
-            stage->setWindowSize(ww, wh);
-            SDL_Event e;
-            while (SDL_PollEvent(&e)) {
-                switch (e.type) {
-                    case SDL_QUIT: running = false; break;
-                    case SDL_MOUSEMOTION: {
-                        const Point p = stage->windowToStage(e.motion.x, e.motion.y);
-                        stage->mouseMove(p.x, p.y);
-                        break;
-                    }
-                    case SDL_MOUSEBUTTONDOWN:
-                        if (e.button.button == SDL_BUTTON_LEFT) {
-                            const Point p = stage->windowToStage(e.button.x, e.button.y);
-                            stage->mouseDown(p.x, p.y, e.button.clicks);
-                        }
-                        break;
-                    case SDL_MOUSEBUTTONUP:
-                        if (e.button.button == SDL_BUTTON_LEFT) {
-                            const Point p = stage->windowToStage(e.button.x, e.button.y);
-                            stage->mouseUp(p.x, p.y);
-                        }
-                        break;
-                    case SDL_KEYDOWN: {
-                        const int code = keyCodeFromSDL(e.key.keysym.sym);
-                        const int sym = e.key.keysym.sym;
-                        stage->keyDown(code, (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u,
-                                       (e.key.keysym.mod & KMOD_SHIFT) != 0);
-                        break;
-                    }
-                    case SDL_TEXTINPUT: stage->textInput(e.text.text); break;
-                    default: break;
-                }
-            }
-            if (!running) break;
-            stage->advanceFrame();
+        detail::FrameLoop loop(*stage, renderer, config.frameRate, detail::FrameLoop::Pacing::RealTime);
+        while (deliverInput(*stage, window->window.get())) {
             int ow = 0, oh = 0;
-            SDL_GetRendererOutputSize(sdlRenderer.get(), &ow, &oh);
-            stage->renderFrame(renderer, static_cast<double>(ow) / config.width, static_cast<double>(oh) / config.height);
-            SDL_RenderPresent(sdlRenderer.get());
-
-            // Pace to the frame rate even when vsync is off or the display is faster.
-            const double now = static_cast<double>(SDL_GetPerformanceCounter());
-            if (now < next) {
-                const double ms = (next - now) * 1000.0 / static_cast<double>(freq);
-                if (ms > 1.0) SDL_Delay(static_cast<Uint32>(ms));
-                next += period;
-            } else {
-                next = now - period * 4 > next ? now + period : next + period;
-            }
+            SDL_GetRendererOutputSize(window->renderer.get(), &ow, &oh);
+            loop.runFrame(static_cast<double>(ow) / config.width, static_cast<double>(oh) / config.height);
         }
         SDL_StopTextInput();
         // The stage and its textures go before the renderer.
         while (stage->numChildren() > 0) stage->removeChildAt(stage->numChildren() - 1);
     }
-    sdlRenderer.reset();
     window.reset();
     SDL_Quit();
-    return status;
+    return 0;
 }
 
 }  // namespace scene

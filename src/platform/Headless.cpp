@@ -3,63 +3,42 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include "platform/Net.h"
+#include "platform/FrameLoop.h"
 #include "platform/Renderer.h"
 #include "platform/Stage.h"
 
 namespace scene {
 
+// Destroyed in reverse order: the frame loop, then the stage and its textures
+// before the renderer, and the renderer before the surface it draws into.
 struct Headless::Impl {
     detail::SurfacePtr surface;
-    SDL_Renderer* sdl = nullptr;
+    detail::SdlRendererPtr sdl;
     std::unique_ptr<detail::Renderer> renderer;
     std::shared_ptr<Stage> stage;
-    int width = 800;
-    int height = 480;
-    Uint64 lastFrame = 0;
+    std::unique_ptr<detail::FrameLoop> loop;
 };
 
-Headless::Headless(int width, int height) : impl_(new Impl) {
+Headless::Headless(int width, int height) : impl_(std::make_unique<Impl>()) {
     SDL_Init(0);
-    impl_->width = width;
-    impl_->height = height;
     impl_->surface.reset(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888));
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
-    impl_->sdl = SDL_CreateSoftwareRenderer(impl_->surface.get());
-    impl_->renderer = std::make_unique<detail::Renderer>(impl_->sdl);
+    impl_->sdl.reset(SDL_CreateSoftwareRenderer(impl_->surface.get()));
+    impl_->renderer = std::make_unique<detail::Renderer>(impl_->sdl.get());
     impl_->stage = std::make_shared<Stage>(width, height);
+    impl_->loop = std::make_unique<detail::FrameLoop>(*impl_->stage, *impl_->renderer, 60.0,
+                                                      detail::FrameLoop::Pacing::WhileRequestsInFlight);
 }
 
-Headless::~Headless() {
-    impl_->stage.reset();
-    impl_->renderer.reset();
-    if (impl_->sdl) SDL_DestroyRenderer(impl_->sdl);
-}
+Headless::~Headless() = default;
 
 Stage& Headless::stage() { return *impl_->stage; }
 std::shared_ptr<Stage> Headless::stagePtr() { return impl_->stage; }
 
-void Headless::render() {
-    impl_->stage->renderFrame(*impl_->renderer, 1.0, 1.0);
-    SDL_RenderPresent(impl_->sdl);
-}
+void Headless::render() { impl_->loop->draw(); }
 
 void Headless::step(int frames) {
-    for (int i = 0; i < frames; ++i) {
-        // Frames run as fast as they can, except while requests are in flight:
-        // then each frame takes its real 1/60 s, so replies arrive after as many
-        // frames as they would in the window.
-        if (pendingRequests() > 0) {
-            const Uint64 now = SDL_GetPerformanceCounter();
-            const Uint64 frame = SDL_GetPerformanceFrequency() / 60;
-            if (impl_->lastFrame != 0 && now - impl_->lastFrame < frame) {
-                SDL_Delay(static_cast<Uint32>((frame - (now - impl_->lastFrame)) * 1000 / SDL_GetPerformanceFrequency()));
-            }
-        }
-        impl_->lastFrame = SDL_GetPerformanceCounter();
-        impl_->stage->advanceFrame();
-        render();
-    }
+    for (int i = 0; i < frames; ++i) impl_->loop->runFrame();
 }
 
 void Headless::mouseMove(double x, double y) { impl_->stage->mouseMove(x, y); }

@@ -15,6 +15,7 @@ int rasterisations = 0;
 }  // namespace
 
 void SurfaceDeleter::operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+void SdlRendererDeleter::operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
 
 SurfacePtr makeSurface(int width, int height) {
     SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, std::max(1, width), std::max(1, height), 32, SDL_PIXELFORMAT_ARGB8888));

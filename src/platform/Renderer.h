@@ -19,6 +19,11 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
+struct SdlRendererDeleter {
+    void operator()(SDL_Renderer* r) const;
+};
+using SdlRendererPtr = std::unique_ptr<SDL_Renderer, SdlRendererDeleter>;
+
 // A 32-bit ARGB surface with straight (not premultiplied) alpha, cleared to transparent.
 SurfacePtr makeSurface(int width, int height);
 

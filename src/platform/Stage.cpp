@@ -1,6 +1,5 @@
 #include "platform/Stage.h"
 
-#include "platform/Net.h"
 #include "platform/Renderer.h"
 
 namespace scene {
@@ -46,10 +45,11 @@ DisplayObject* Stage::objectUnder(double x, double y) {
     return t ? t : this;
 }
 
-void Stage::updateOver(bool sendMove) {
-    if (!pointerKnown_) return;
+DisplayObject* Stage::updateOver(bool sendMove, std::shared_ptr<EventDispatcher>* keep) {
+    if (!pointerKnown_) return nullptr;
     DisplayObject* target = objectUnder(mouseX_, mouseY_);
     auto targetRef = target->weak_from_this().lock();
+    if (keep) *keep = targetRef;
     auto old = over_.lock();
     const bool changed = old.get() != targetRef.get() || (!old && overRaw_ != target);
     if (changed) {
@@ -66,6 +66,7 @@ void Stage::updateOver(bool sendMove) {
         MouseEvent move(MouseEvent::MOUSE_MOVE, mouseX_, mouseY_);
         target->dispatchEvent(move);
     }
+    return target;
 }
 
 void Stage::mouseMove(double x, double y) {
@@ -82,9 +83,8 @@ void Stage::mouseDown(double x, double y, int clicks) {
     const bool drop = dropDoubleClick_ && clicks >= 2;
     dropDoubleClick_ = false;
     if (drop) return;
-    updateOver(false);
-    DisplayObject* target = objectUnder(x, y);
-    auto keep = target->weak_from_this().lock();
+    std::shared_ptr<EventDispatcher> keep;
+    DisplayObject* target = updateOver(false, &keep);
     if (auto* field = dynamic_cast<TextField*>(target); field && field->type() == TextFieldType::INPUT) {
         if (auto ref = field->weak_from_this().lock()) focus_ = std::static_pointer_cast<TextField>(ref);
         const Point local = field->globalToLocal({x, y});
@@ -158,11 +158,9 @@ void Stage::textInput(const std::string& utf8) {
     if (auto field = activeFocus()) field->handleTextInput(utf8);
 }
 
-void Stage::advanceFrame() {
+void Stage::enterFrame() {
     ++frames_;
-    pollNetwork();
     EventDispatcher::broadcastEnterFrame();
-    updateOver(false);
 }
 
 void Stage::renderFrame(detail::Renderer& r, double outputScaleX, double outputScaleY) {

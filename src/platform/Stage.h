@@ -57,8 +57,11 @@ public:
     void keyDown(int keyCode, unsigned charCode = 0, bool shift = false);
     void textInput(const std::string& utf8);
 
-    // One frame of logic: network completions, "enterFrame", pointer re-check.
-    void advanceFrame();
+    // The frame's "enterFrame" broadcast; the shell's frame loop runs it after
+    // the network completions.
+    void enterFrame();
+    // Over and out for what moved under a pointer that stood still.
+    void recheckPointer() { updateOver(false); }
     std::uint64_t frameCount() const { return frames_; }
 
     double mouseX() const { return mouseX_; }
@@ -75,7 +78,10 @@ public:
     void renderFrame(detail::Renderer& renderer, double outputScaleX, double outputScaleY);
 
 private:
-    void updateOver(bool sendMove);
+    // Hit-tests the pointer once and sends over, out and (when asked) move;
+    // the object under the pointer, or nothing while the pointer is unknown.
+    // keep, when given, holds that object alive through what the events did.
+    DisplayObject* updateOver(bool sendMove, std::shared_ptr<EventDispatcher>* keep = nullptr);
     // The focused field, when it may take keys: on this stage and not suspended.
     std::shared_ptr<TextField> activeFocus() const;
     // Moves the focus to the next (or previous) input field of the topmost
