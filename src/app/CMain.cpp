@@ -12,11 +12,12 @@ std::shared_ptr<scene::TextField> CMain::trace_window_;
 
 namespace {
 
-// The frame listener is a static function; a tiny object carries it.
-struct CleanupListener : scene::LifeTracked {
+// Removes the screens a Dispatch left behind, a frame later. The removal is a
+// static function; this object carries it as a frame listener.
+struct RemovedScreenSweeper : scene::LifeTracked {
     void onFrame(scene::Event& e) { CMain::timedRemoveFromStage(e); }
 };
-CleanupListener cleanup;
+RemovedScreenSweeper sweeper;
 
 }  // namespace
 
@@ -70,14 +71,14 @@ void CMain::aux_show(int screen, const Value& params, const scene::DisplayObject
 
 void CMain::safeRemoveFromStage() {
     timed_delay_ = 1;
-    stage_->addEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+    stage_->addEventListener(scene::Event::ENTER_FRAME, &sweeper, &RemovedScreenSweeper::onFrame);
 }
 
 void CMain::timedRemoveFromStage(scene::Event&) {
     --timed_delay_;
     if (timed_delay_ > 0) return;
     if (!stage_) return;
-    stage_->removeEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+    stage_->removeEventListener(scene::Event::ENTER_FRAME, &sweeper, &RemovedScreenSweeper::onFrame);
     while (removed_->numChildren() > 0) removed_->removeChildAt(removed_->numChildren() - 1);
     while (stage_->numChildren() > 1) {
         auto oldest = stage_->removeChildAt(0);
@@ -139,7 +140,7 @@ void CMain::trace(const Value& value, const PosInfos* info) {
 
 void CMain::reset() {
     if (stage_) {
-        stage_->removeEventListener(scene::Event::ENTER_FRAME, &cleanup, &CleanupListener::onFrame);
+        stage_->removeEventListener(scene::Event::ENTER_FRAME, &sweeper, &RemovedScreenSweeper::onFrame);
         stage_->setFocus(nullptr);
     }
     stage_ = nullptr;

@@ -54,8 +54,9 @@ void CNetworking::Caller::deliver(CNetworkingEvent& event) const {
     raw->dispatchEvent(event);
 }
 
-// The class-wide handlers hang on one object, as listeners are object and method pairs.
-struct ClassHandlers : scene::LifeTracked {
+// The handshake and login replies are class-wide; their handlers hang on one
+// object, as listeners are object and method pairs.
+struct SessionReplyHandlers : scene::LifeTracked {
     void aux_key_gen_success(scene::Event& e);
     void aux_key_gen_error(scene::Event& e);
     void aux_logged_done(scene::Event& e);
@@ -64,7 +65,7 @@ struct ClassHandlers : scene::LifeTracked {
 };
 
 namespace {
-ClassHandlers handlers;
+SessionReplyHandlers sessionReplies;
 
 // Outcomes that are known before anything is sent (no session key) still
 // arrive later, between frames, like every other outcome.
@@ -164,14 +165,14 @@ bool CNetworking::send_message(const std::shared_ptr<scene::URLLoader>& loader, 
 void CNetworking::PrepareCryptChannel(scene::EventDispatcher* caller) {
     pcaller_ = Caller::of(caller);
     auto loader = std::make_shared<scene::URLLoader>();
-    loader->addEventListener(scene::Event::IO_ERROR, &handlers, &ClassHandlers::aux_key_gen_error);
-    loader->addEventListener(scene::Event::COMPLETE, &handlers, &ClassHandlers::aux_key_gen_success);
+    loader->addEventListener(scene::Event::IO_ERROR, &sessionReplies, &SessionReplyHandlers::aux_key_gen_error);
+    loader->addEventListener(scene::Event::COMPLETE, &sessionReplies, &SessionReplyHandlers::aux_key_gen_success);
     const std::string payload = std::string(sc::HANDSHAKE_TAG) + Main::PLATFORM + ";" + Main::VERSION + ";" +
                                 std::to_string(Main::BUILD) + orNull(session_id_);
     if (!send_message(loader, "ping.php", payload, true)) deferred().add(pcaller_, CNetworkingEvent::ERROR);
 }
 
-void ClassHandlers::aux_key_gen_success(scene::Event& e) {
+void SessionReplyHandlers::aux_key_gen_success(scene::Event& e) {
     const auto reply = CNetworking::decodeReply(loaderData(e), CNetworking::master_key_);
     if (!reply) {
         // An answer that does not decode is a failed handshake: the session stays as it was.
@@ -189,7 +190,7 @@ void ClassHandlers::aux_key_gen_success(scene::Event& e) {
     CNetworking::pcaller_.deliver(event);
 }
 
-void ClassHandlers::aux_key_gen_error(scene::Event&) {
+void SessionReplyHandlers::aux_key_gen_error(scene::Event&) {
     CNetworkingEvent event(Value(std::string()), CNetworkingEvent::ERROR);
     CNetworking::pcaller_.deliver(event);
 }
@@ -197,7 +198,7 @@ void ClassHandlers::aux_key_gen_error(scene::Event&) {
 // Login and Logged share the caller slot, the failure handler and the rule
 // that nothing is sent without a session key.
 static void aux_send_login_request(const std::string& script, const std::string& payload,
-                                   void (ClassHandlers::*done)(scene::Event&)) {
+                                   void (SessionReplyHandlers::*done)(scene::Event&)) {
     if (!CNetworking::session_key_ || CNetworking::session_key_->empty()) {
         // Nothing can be scrambled without a session key: the request is not sent.
         CNetworking::aux_restore_login();
@@ -205,8 +206,8 @@ static void aux_send_login_request(const std::string& script, const std::string&
         return;
     }
     auto loader = std::make_shared<scene::URLLoader>();
-    loader->addEventListener(scene::Event::IO_ERROR, &handlers, &ClassHandlers::aux_login_error);
-    loader->addEventListener(scene::Event::COMPLETE, &handlers, done);
+    loader->addEventListener(scene::Event::IO_ERROR, &sessionReplies, &SessionReplyHandlers::aux_login_error);
+    loader->addEventListener(scene::Event::COMPLETE, &sessionReplies, done);
     if (!CNetworking::send_message(loader, script, payload)) {
         CNetworking::aux_restore_login();
         deferred().add(CNetworking::lcaller_, CNetworkingEvent::ERROR);
@@ -215,10 +216,10 @@ static void aux_send_login_request(const std::string& script, const std::string&
 
 void CNetworking::Logged(scene::EventDispatcher* caller) {
     lcaller_ = Caller::of(caller);
-    aux_send_login_request("logged.php", "", &ClassHandlers::aux_logged_done);
+    aux_send_login_request("logged.php", "", &SessionReplyHandlers::aux_logged_done);
 }
 
-void ClassHandlers::aux_logged_done(scene::Event& e) {
+void SessionReplyHandlers::aux_logged_done(scene::Event& e) {
     const auto reply = CNetworking::decodeReply(loaderData(e), CNetworking::session_key_.value_or(CNetworking::Bytes{}));
     if (!reply) {
         aux_login_error(e);
@@ -238,10 +239,10 @@ void CNetworking::Login(const std::string& username, const std::string& password
     username_ = username;
     password_ = password;
     lcaller_ = Caller::of(caller);
-    aux_send_login_request("login.php", username + ";" + password, &ClassHandlers::aux_login_done);
+    aux_send_login_request("login.php", username + ";" + password, &SessionReplyHandlers::aux_login_done);
 }
 
-void ClassHandlers::aux_login_done(scene::Event& e) {
+void SessionReplyHandlers::aux_login_done(scene::Event& e) {
     const auto reply = CNetworking::decodeReply(loaderData(e), CNetworking::session_key_.value_or(CNetworking::Bytes{}));
     if (!reply) {
         aux_login_error(e);
@@ -256,7 +257,7 @@ void ClassHandlers::aux_login_done(scene::Event& e) {
     CNetworking::lcaller_.deliver(event);
 }
 
-void ClassHandlers::aux_login_error(scene::Event& e) {
+void SessionReplyHandlers::aux_login_error(scene::Event& e) {
     auto* loader = dynamic_cast<scene::URLLoader*>(e.target());
     // A transport failure carries whatever raw data the loader has; an answer
     // that did not decode carries nothing.

@@ -75,7 +75,7 @@ public:
     std::string caller_cmd_;
 
 private:
-    friend struct ClassHandlers;
+    friend struct SessionReplyHandlers;
     void aux_send_async_done(scene::Event& event);
     void aux_send_async_error(scene::Event& event);
     void aux_finish();

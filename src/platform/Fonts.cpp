@@ -13,15 +13,18 @@ namespace scene::detail {
 
 namespace {
 
+struct FontDeleter {
+    void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
+};
+struct PatternDeleter {
+    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
+
 struct FontCache {
     std::map<std::string, std::string> paths;
-    std::map<std::string, TTF_Font*> faces;
-
-    ~FontCache() {
-        for (auto& [key, f] : faces) {
-            if (f) TTF_CloseFont(f);
-        }
-    }
+    // A face that could not be opened is kept as null, so it is not tried again.
+    std::map<std::string, std::unique_ptr<TTF_Font, FontDeleter>> faces;
 };
 
 FontCache& cache() {
@@ -31,15 +34,16 @@ FontCache& cache() {
 
 std::string match(const std::string& family, bool bold, bool exactFamily) {
     std::string path;
-    FcPattern* pattern = FcPatternCreate();
+    PatternPtr owned(FcPatternCreate());
+    FcPattern* pattern = owned.get();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
-    if (found) {
+    PatternPtr match(FcFontMatch(nullptr, pattern, &result));
+    if (FcPattern* found = match.get()) {
         FcChar8* file = nullptr;
         FcChar8* gotFamily = nullptr;
         // FcFontMatch always answers; a substitute for an unknown family is only
@@ -49,9 +53,7 @@ std::string match(const std::string& family, bool bold, bool exactFamily) {
         const std::string got = gotFamily ? reinterpret_cast<const char*>(gotFamily) : "";
         const bool metricAlias = family == "Arial" && got.rfind("Liberation Sans", 0) == 0;
         if (hasFile && (!exactFamily || got == family || metricAlias)) path = reinterpret_cast<const char*>(file);
-        FcPatternDestroy(found);
     }
-    FcPatternDestroy(pattern);
     return path;
 }
 
@@ -75,7 +77,7 @@ TTF_Font* font(const std::string& family, bool bold, int pixelSize) {
     const std::string key = family + (bold ? ":b:" : ":r:") + std::to_string(pixelSize);
     auto& c = cache();
     auto it = c.faces.find(key);
-    if (it != c.faces.end()) return it->second;
+    if (it != c.faces.end()) return it->second.get();
     const std::string path = fontPath(family, bold);
     TTF_Font* f = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), pixelSize);
     if (!f) std::fprintf(stderr, "Warning : no font for %s (%s)\n", family.c_str(), TTF_GetError());

@@ -12,22 +12,22 @@ namespace {
 long connectTimeoutMs = 5000;
 long totalTimeoutMs = 20000;
 
-struct Multi {
+struct TransferSet {
     CURLM* multi = nullptr;
     std::vector<URLLoader*> loaders;
 
-    Multi() {
+    TransferSet() {
         curl_global_init(CURL_GLOBAL_DEFAULT);
         multi = curl_multi_init();
     }
-    ~Multi() {
+    ~TransferSet() {
         curl_multi_cleanup(multi);
         curl_global_cleanup();
     }
 };
 
-Multi& multi() {
-    static Multi m;
+TransferSet& multi() {
+    static TransferSet m;
     return m;
 }
 
@@ -43,6 +43,11 @@ URLLoader::URLLoader() = default;
 
 URLLoader::~URLLoader() { close(); }
 
+void URLLoader::TransferDeleter::operator()(void* easy) const {
+    curl_multi_remove_handle(multi().multi, easy);
+    curl_easy_cleanup(easy);
+}
+
 void URLLoader::setTimeouts(long connectMs, long totalMs) {
     connectTimeoutMs = connectMs;
     totalTimeoutMs = totalMs;
@@ -51,8 +56,13 @@ void URLLoader::setTimeouts(long connectMs, long totalMs) {
 void URLLoader::load(const URLRequest& request) {
     close();
     auto& m = multi();
+    self_ = std::static_pointer_cast<URLLoader>(weak_from_this().lock());
+    m.loaders.push_back(this);
     CURL* easy = curl_easy_init();
-    if (!easy) return;
+    if (!easy) {
+        startFailed_ = true;
+        return;
+    }
     body_ = request.data;
     buffer_.clear();
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
@@ -68,34 +78,27 @@ void URLLoader::load(const URLRequest& request) {
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body_.c_str());
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body_.size()));
     }
-    handle_ = easy;
+    handle_.reset(easy);
     if (curl_multi_add_handle(m.multi, easy) != CURLM_OK) {
-        curl_easy_cleanup(easy);
-        handle_ = nullptr;
-        return;
+        handle_.reset();
+        startFailed_ = true;
     }
-    m.loaders.push_back(this);
-    self_ = std::static_pointer_cast<URLLoader>(weak_from_this().lock());
 }
 
 void URLLoader::close() {
-    if (!handle_) return;
-    auto& m = multi();
-    curl_multi_remove_handle(m.multi, static_cast<CURL*>(handle_));
-    curl_easy_cleanup(static_cast<CURL*>(handle_));
-    handle_ = nullptr;
-    std::erase(m.loaders, this);
+    if (!busy()) return;
+    handle_.reset();
+    startFailed_ = false;
+    std::erase(multi().loaders, this);
     // Dropping the self-reference may destroy this object: do it last.
     auto release = std::move(self_);
 }
 
 void URLLoader::finish(bool ok, long httpStatus) {
     auto keep = std::move(self_);
-    auto& m = multi();
-    curl_multi_remove_handle(m.multi, static_cast<CURL*>(handle_));
-    curl_easy_cleanup(static_cast<CURL*>(handle_));
-    handle_ = nullptr;
-    std::erase(m.loaders, this);
+    handle_.reset();
+    startFailed_ = false;
+    std::erase(multi().loaders, this);
     status = static_cast<int>(httpStatus);
     if (ok) {
         data = std::move(buffer_);
@@ -131,10 +134,13 @@ void pollNetwork() {
         curl_easy_getinfo(msg->easy_handle, CURLINFO_RESPONSE_CODE, &code);
         done.push_back({loader, msg->easy_handle, msg->data.result == CURLE_OK, code});
     }
+    for (URLLoader* loader : m.loaders) {
+        if (loader->startFailed_) done.push_back({loader, nullptr, false, 0});
+    }
     const std::vector<Done> batch = done;
     for (const auto& d : batch) {
         const bool stillLoading = std::find(m.loaders.begin(), m.loaders.end(), d.loader) != m.loaders.end();
-        if (stillLoading && d.loader->handle_ == d.handle) d.loader->finish(d.ok, d.code);
+        if (stillLoading && d.loader->handle_.get() == d.handle) d.loader->finish(d.ok, d.code);
     }
 }
 

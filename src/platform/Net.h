@@ -32,7 +32,7 @@ public:
 
     std::string data;
     int status = 0;
-    bool busy() const { return handle_ != nullptr; }
+    bool busy() const { return handle_ != nullptr || startFailed_; }
 
     // Time limits for new requests, in milliseconds.
     static void setTimeouts(long connectMs, long totalMs);
@@ -41,7 +41,13 @@ private:
     friend void pollNetwork();
     void finish(bool ok, long httpStatus);
 
-    void* handle_ = nullptr;  // CURL*
+    // The transfer's curl handle, taken out of the transfer set and cleaned up with it.
+    struct TransferDeleter {
+        void operator()(void* easy) const;
+    };
+    std::unique_ptr<void, TransferDeleter> handle_;
+    // A request that could not be started fails at the next network poll, like any other.
+    bool startFailed_ = false;
     std::string body_;
     std::string buffer_;
     std::shared_ptr<URLLoader> self_;

@@ -139,19 +139,19 @@ Registry& registry() {
 
 Sound::Sound(std::string path) : path_(std::move(path)) {}
 
-Sound::~Sound() {
-    if (chunk_) Mix_FreeChunk(static_cast<Mix_Chunk*>(chunk_));
-}
+Sound::~Sound() = default;
+
+void Sound::ChunkDeleter::operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
 
 void Sound::load() {
     if (tried_ || !openAudio()) return;
     tried_ = true;
-    chunk_ = Mix_LoadWAV(path_.c_str());
+    chunk_.reset(Mix_LoadWAV(path_.c_str()));
 }
 
 void Sound::play() {
     load();
-    if (chunk_) Mix_PlayChannel(-1, static_cast<Mix_Chunk*>(chunk_), 0);
+    if (chunk_) Mix_PlayChannel(-1, chunk_.get(), 0);
 }
 
 void SoundRegistry::registerSound(const std::string& id, const std::string& path) { registry().paths[id] = path; }

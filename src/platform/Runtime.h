@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct Mix_Chunk;
+
 namespace scene {
 
 // Opens an address in the system browser without blocking the frame.
@@ -38,7 +40,10 @@ private:
     friend class SoundRegistry;
     explicit Sound(std::string path);
     std::string path_;
-    void* chunk_ = nullptr;  // Mix_Chunk*
+    struct ChunkDeleter {
+        void operator()(Mix_Chunk* chunk) const;
+    };
+    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk_;
     bool tried_ = false;
 };
 
