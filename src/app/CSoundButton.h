@@ -2,26 +2,16 @@
 
 #include <memory>
 
-#include "platform/Display.h"
-
-// A container whose picture buttons the sound switch resets when the pointer
-// reaches it (the score panel).
-class CSoundButtonHost {
-public:
-    virtual ~CSoundButtonHost() = default;
-    virtual void listener_mouse_over(scene::MouseEvent& event) = 0;
-};
+#include "app/CPictureSwitch.h"
 
 // The sound on/off switch of the score panel: four pictures, one shown.
-class CSoundButton : public scene::Sprite {
+class CSoundButton : public CPictureSwitch {
 public:
     explicit CSoundButton(void* unused = nullptr);
 
-    // Named "delete" in the game's vocabulary, a reserved word here.
-    virtual void Delete();
-    virtual void listener_mouse_over(scene::MouseEvent& event);
-    virtual void listener_mouse_out(scene::MouseEvent& event);
-    virtual void listener_mouse_click(scene::MouseEvent& event);
+    void listener_mouse_over(scene::MouseEvent& event) override;
+    void listener_mouse_out(scene::MouseEvent& event) override;
+    void listener_mouse_click(scene::MouseEvent& event) override;
 
     std::shared_ptr<scene::Sprite> button_on_;
     std::shared_ptr<scene::Sprite> button_on_over_;

@@ -1,7 +1,6 @@
 #include "app/MAux.h"
 
 #include <cmath>
-#include <cstdio>
 #include <random>
 
 #include "scramble/PackageKey.h"
@@ -18,7 +17,7 @@ const char* const MAux::FONTNAME = "Arial";
 const char* const MAux::JUSTIFY = "left";
 const char* const MAux::PACKAGE_KEY_HEX = sc::PACKAGE_KEY_HEX;
 std::optional<MAux::Bytes> MAux::PACKAGE_KEY;
-std::unique_ptr<sc::PackageReader> MAux::assets_;
+std::unique_ptr<AssetPackage> MAux::assets_;
 std::map<std::string, std::shared_ptr<scene::BitmapData>> MAux::bitmaps_;
 
 namespace {
@@ -70,13 +69,7 @@ MAux::Bytes MAux::fromHex(const std::string& text) { return sc::fromHex(text); }
 void MAux::load_assets() {
     if (assets_) return;
     if (!PACKAGE_KEY) PACKAGE_KEY = fromHex(PACKAGE_KEY_HEX);
-    auto file = scene::files::read("assets.dat");
-    if (!file) throw FatalError("cannot read \"assets.dat\" in the game folder (missing or unreadable)");
-    auto reader = std::make_unique<sc::PackageReader>(std::move(*file), *PACKAGE_KEY);
-    if (!reader->ok()) {
-        throw FatalError(std::string("\"assets.dat\" is damaged: ") + sc::PackageReader::describe(reader->status()));
-    }
-    assets_ = std::move(reader);
+    assets_ = std::make_unique<AssetPackage>("assets.dat", *PACKAGE_KEY);
 }
 
 MAux::OffsetAndLen MAux::assets_get_offset_and_len_of(const std::string& name) {
@@ -91,26 +84,14 @@ MAux::OffsetAndLen MAux::assets_get_offset_and_len_of(const std::string& name) {
 
 std::string MAux::getText(const std::string& name) {
     load_assets();
-    auto bytes = assets_->read(name);
-    if (!bytes) {
-        std::fprintf(stderr, "Warning : \"%s\" is missing or damaged in assets.dat\n", name.c_str());
-        return {};
-    }
-    return sc::textOf(*bytes);
+    return assets_->text(name);
 }
 
 std::shared_ptr<scene::BitmapData> MAux::getBitmapData(const std::string& name) {
     auto it = bitmaps_.find(name);
     if (it != bitmaps_.end()) return it->second;
     load_assets();
-    std::shared_ptr<scene::BitmapData> data;
-    if (auto bytes = assets_->read(name)) data = scene::BitmapData::fromBytes(*bytes);
-    if (!data) {
-        std::fprintf(stderr, "Warning : picture \"%s\" is missing or damaged in assets.dat\n", name.c_str());
-        data = std::make_shared<scene::BitmapData>(1, 1, true, 0);
-    }
-    bitmaps_.emplace(name, data);
-    return data;
+    return bitmaps_.emplace(name, assets_->picture(name)).first->second;
 }
 
 std::shared_ptr<scene::Sound> MAux::getSound(const std::string& name) {

@@ -9,20 +9,17 @@
 #include <vector>
 
 #include "app/Value.h"
-#include "scramble/Package.h"
+#include "app/AssetPackage.h"
 #include "platform/Display.h"
 
-// Game-wide utilities: the asset package and its scrambling, the one random
-// source, byte padding, digit texts, curve helpers and the shared backgrounds.
+// Game-wide utilities: the asset package (read through AssetPackage) and its
+// scrambling, the one random source, byte padding, digit texts, curve helpers and the shared backgrounds.
 class MAux {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
     // Raised when the package cannot be used at all; start-up reports it and stops.
-    class FatalError : public std::runtime_error {
-    public:
-        using std::runtime_error::runtime_error;
-    };
+    using FatalError = AssetPackage::Unusable;
 
     struct OffsetAndLen {
         std::optional<std::int64_t> offset;
@@ -81,6 +78,6 @@ public:
     static void reset();
 
 private:
-    static std::unique_ptr<pelmora::scramble::PackageReader> assets_;
+    static std::unique_ptr<AssetPackage> assets_;
     static std::map<std::string, std::shared_ptr<scene::BitmapData>> bitmaps_;
 };

@@ -3,20 +3,18 @@
 #include <memory>
 #include <string>
 
-#include "platform/Display.h"
+#include "app/CPictureSwitch.h"
 
 // A language flag: off, over (under the pointer) or on (the current language).
 // A press switches the game to that language and rebuilds the welcome screen.
-class CButtonLanguage : public scene::Sprite {
+class CButtonLanguage : public CPictureSwitch {
 public:
     // language is a language file's name, such as "inglese".
     explicit CButtonLanguage(const std::string& language);
 
-    // Removes the flag's own listeners.
-    virtual void Delete();
-    virtual void listener_mouse_over(scene::MouseEvent& event);
-    virtual void listener_mouse_out(scene::MouseEvent& event);
-    virtual void listener_mouse_click(scene::MouseEvent& event);
+    void listener_mouse_over(scene::MouseEvent& event) override;
+    void listener_mouse_out(scene::MouseEvent& event) override;
+    void listener_mouse_click(scene::MouseEvent& event) override;
     virtual void setOn();
     virtual void setOff();
     virtual void setOver();

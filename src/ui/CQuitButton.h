@@ -2,19 +2,17 @@
 
 #include <memory>
 
-#include "platform/Display.h"
+#include "app/CPictureSwitch.h"
 
 // The quit sign of the score panel: abandons the game for the welcome screen.
 // Exactly one of its two pictures is its child at any time.
-class CQuitButton : public scene::Sprite {
+class CQuitButton : public CPictureSwitch {
 public:
     CQuitButton();
 
-    // Removes the sign's own listeners.
-    virtual void Delete();
-    virtual void listener_mouse_over(scene::MouseEvent& event);
-    virtual void listener_mouse_out(scene::MouseEvent& event);
-    virtual void listener_mouse_click(scene::MouseEvent& event);
+    void listener_mouse_over(scene::MouseEvent& event) override;
+    void listener_mouse_out(scene::MouseEvent& event) override;
+    void listener_mouse_click(scene::MouseEvent& event) override;
 
     std::shared_ptr<scene::Sprite> button_;
     std::shared_ptr<scene::Sprite> button_over_;

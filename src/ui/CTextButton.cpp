@@ -1,27 +1,15 @@
 #include "ui/CTextButton.h"
 
-#include "app/CML.h"
-
 CTextButton::CTextButton(const std::string& key, scene::DisplayObjectContainer* container, const Look& look)
     : normal_(look.normal), over_(look.over) {
-    t_ = std::make_shared<scene::TextField>();
-    t_->setDefaultTextFormat(*normal_);
-    t_->setText(CML::text(key));
-    t_->setWidth(800);
-    CWidget::oneLine(*t_, *normal_->size);
+    t_ = CWidget::caption(key, *normal_, 800);
     CWidget::fitCaption(*t_, 800, *normal_->size);
-    t_->setFilters({CWidget::glow()});
     if (look.passiveCaption) {
         t_->setType(scene::TextFieldType::DYNAMIC);
         t_->setMouseEnabled(false);
     }
     addChild(t_);
-
-    s_ = CWidget::cover(t_->width(), t_->height());
-    addChild(s_);
-
-    setY(CWidget::placeBelowLastChild(container, look.displacement));
-    setX(0);
+    s_ = CWidget::settle(*this, container, look.displacement, 0, *t_);
     // The pointer reaching any other part of the container resets the caption.
     if (container && container->numChildren() > 0) {
         containerOver_.attach(container, scene::MouseEvent::MOUSE_OVER, this, &CTextButton::listener_out);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/CML.h"
 #include "app/MAux.h"
 
 double CWidget::placeBelowLastChild(const scene::DisplayObjectContainer* container, double displacement) {
@@ -16,6 +17,26 @@ std::shared_ptr<scene::Sprite> CWidget::cover(double width, double height) {
     s->addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/b.png")));
     s->setWidth(width);
     s->setHeight(height);
+    return s;
+}
+
+std::shared_ptr<scene::TextField> CWidget::caption(const std::string& key, const scene::TextFormat& format,
+                                                  double width, bool oneLineHigh) {
+    auto t = std::make_shared<scene::TextField>();
+    t->setDefaultTextFormat(format);
+    t->setText(CML::text(key));
+    t->setWidth(width);
+    if (oneLineHigh) oneLine(*t, format.size.value_or(12));
+    t->setFilters({glow()});
+    return t;
+}
+
+std::shared_ptr<scene::Sprite> CWidget::settle(scene::Sprite& widget, const scene::DisplayObjectContainer* container,
+                                               double displacement, double x, const scene::TextField& text) {
+    widget.setY(placeBelowLastChild(container, displacement));
+    widget.setX(x);
+    auto s = cover(text.width(), text.height());
+    widget.addChild(s);
     return s;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Display.h"
 
@@ -21,6 +22,15 @@ public:
     // Scales a one-line caption down, centred in its box, when its text is
     // wider than width; back to full size when it fits.
     static void fitCaption(scene::TextField& field, double width, double height);
+    // The text every text widget starts from: the language text under key in
+    // format, width wide, with the glow; at the format's size as its one-line
+    // height unless the widget wraps it.
+    static std::shared_ptr<scene::TextField> caption(const std::string& key, const scene::TextFormat& format,
+                                                     double width, bool oneLineHigh = true);
+    // Places widget below the container's last child, at x, and gives it the
+    // pointer cover over its text; the cover is returned, already a child.
+    static std::shared_ptr<scene::Sprite> settle(scene::Sprite& widget, const scene::DisplayObjectContainer* container,
+                                                 double displacement, double x, const scene::TextField& text);
     // The light yellow halo of captions, labels and inputs.
     static scene::GlowFilter glow() { return scene::GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3); }
 };

@@ -1,0 +1,39 @@
+#include "app/AssetPackage.h"
+
+#include <cstdio>
+
+namespace sc = pelmora::scramble;
+
+AssetPackage::AssetPackage(const std::string& path, const std::vector<std::uint8_t>& key) : path_(path) {
+    auto file = scene::files::read(path);
+    if (!file) throw Unusable("cannot read \"" + path + "\" in the game folder (missing or unreadable)");
+    reader_ = std::make_unique<sc::PackageReader>(std::move(*file), key);
+    if (!reader_->ok()) {
+        throw Unusable("\"" + path + "\" is damaged: " + sc::PackageReader::describe(reader_->status()));
+    }
+}
+
+std::optional<AssetPackage::Record> AssetPackage::find(const std::string& name) const {
+    auto rec = reader_->find(name);
+    if (!rec) return std::nullopt;
+    return Record{rec->offset, rec->length};
+}
+
+std::string AssetPackage::text(const std::string& name) const {
+    auto bytes = reader_->read(name);
+    if (!bytes) {
+        std::fprintf(stderr, "Warning : \"%s\" is missing or damaged in %s\n", name.c_str(), path_.c_str());
+        return {};
+    }
+    return sc::textOf(*bytes);
+}
+
+std::shared_ptr<scene::BitmapData> AssetPackage::picture(const std::string& name) const {
+    std::shared_ptr<scene::BitmapData> data;
+    if (auto bytes = reader_->read(name)) data = scene::BitmapData::fromBytes(*bytes);
+    if (!data) {
+        std::fprintf(stderr, "Warning : picture \"%s\" is missing or damaged in %s\n", name.c_str(), path_.c_str());
+        data = std::make_shared<scene::BitmapData>(1, 1, true, 0);
+    }
+    return data;
+}
