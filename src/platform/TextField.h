@@ -134,12 +134,21 @@ private:
         bool endsParagraph;
     };
 
+    // The parser behind setHtmlText (TextHtml.cpp).
+    struct HtmlReader;
+    // Breaks one paragraph into lines (TextLayout.cpp).
+    class ParagraphLayout;
+
     static Style apply(Style s, const TextFormat& f);
     Style defaultStyle() const { return apply(Style{}, defaultFormat_); }
     void setRuns(std::vector<Run> runs, bool keepHtml = false);
     void relayout();
     void layoutParagraph(const std::vector<Run>& para, const Style& paraStyle);
     void rasterise();
+    // Where a line starts in the picture, from its alignment.
+    double lineLeft(const Line& l) const;
+    // How much wider each blank of a justified line is drawn; 0 when it is not justified.
+    double blankStretch(const Line& l) const;
     void updateCaretX();
     std::string displayText(const std::string& s) const;
     void editReplace(int from, int to, const std::string& insert);

@@ -1,0 +1,360 @@
+// Laying the runs out in lines of measured pieces, rasterising the lines into
+// the field's picture, and drawing it with its background, border and caret.
+
+#include "platform/TextField.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Fonts.h"
+#include "platform/RasterContent.h"
+#include "platform/Stage.h"
+#include "platform/TextSupport.h"
+
+namespace scene {
+
+using detail::measure;
+
+namespace {
+
+// A word or a stretch of blanks of one run, measured in the run's face.
+struct Token {
+    std::string text;
+    TTF_Font* font;
+    std::uint32_t color;
+    double width;
+    bool space;
+};
+
+// Cuts shown into words and stretches of blanks.
+void appendTokens(std::vector<Token>& tokens, const std::string& shown, TTF_Font* f, std::uint32_t color) {
+    std::size_t i = 0;
+    while (i < shown.size()) {
+        const bool space = shown[i] == ' ';
+        std::size_t j = i;
+        while (j < shown.size() && (shown[j] == ' ') == space) ++j;
+        Token t{shown.substr(i, j - i), f, color, 0, space};
+        t.width = measure(f, t.text);
+        tokens.push_back(std::move(t));
+        i = j;
+    }
+}
+
+// Straight-alpha "over" of a rendered glyph run onto the field's picture.
+void blendOnto(SDL_Surface* dst, SDL_Surface* src, int dx, int dy) {
+    SDL_LockSurface(dst);
+    SDL_LockSurface(src);
+    for (int y = 0; y < src->h; ++y) {
+        const int ty = dy + y;
+        if (ty < 0 || ty >= dst->h) continue;
+        const auto* srow = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(src->pixels) + y * src->pitch);
+        auto* drow = reinterpret_cast<Uint32*>(static_cast<Uint8*>(dst->pixels) + ty * dst->pitch);
+        for (int x = 0; x < src->w; ++x) {
+            const int tx = dx + x;
+            if (tx < 0 || tx >= dst->w) continue;
+            const Uint32 s = srow[x];
+            const double sa = (s >> 24) / 255.0;
+            if (sa <= 0) continue;
+            const Uint32 d = drow[tx];
+            const double da = (d >> 24) / 255.0;
+            const double oa = sa + da * (1 - sa);
+            auto ch = [&](int shift) {
+                const double sc = (s >> shift) & 0xFF, dc = (d >> shift) & 0xFF;
+                return static_cast<Uint32>(std::lround((sc * sa + dc * da * (1 - sa)) / oa)) << shift;
+            };
+            drow[tx] = (static_cast<Uint32>(std::lround(oa * 255)) << 24) | ch(16) | ch(8) | ch(0);
+        }
+    }
+    SDL_UnlockSurface(src);
+    SDL_UnlockSurface(dst);
+}
+
+SDL_Color sdlColor(std::uint32_t rgb) {
+    return {static_cast<Uint8>((rgb >> 16) & 0xFF), static_cast<Uint8>((rgb >> 8) & 0xFF), static_cast<Uint8>(rgb & 0xFF),
+            255};
+}
+
+// Renders text in f and blends it onto dst with its top left at (x, y).
+void drawText(SDL_Surface* dst, TTF_Font* f, const std::string& text, std::uint32_t color, int x, int y) {
+    if (SDL_Surface* g = TTF_RenderUTF8_Blended(f, text.c_str(), sdlColor(color))) {
+        blendOnto(dst, g, x, y);
+        SDL_FreeSurface(g);
+    }
+}
+
+// Draws text starting at x word by word, each blank widened by extra; shift
+// grows by the width the blanks gained, for the pieces after this one.
+void drawJustified(SDL_Surface* dst, TTF_Font* f, const std::string& text, std::uint32_t color, double x, int y,
+                   double extra, double& shift) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool space = text[i] == ' ';
+        std::size_t j = i;
+        while (j < text.size() && (text[j] == ' ') == space) ++j;
+        const std::string word = text.substr(i, j - i);
+        if (!space) {
+            drawText(dst, f, word, color, static_cast<int>(std::lround(x)), y);
+            x += measure(f, word);
+        } else {
+            x += measure(f, word) + extra * static_cast<double>(j - i);
+            shift += extra * static_cast<double>(j - i);
+        }
+        i = j;
+    }
+}
+
+}  // namespace
+
+// Lays the tokens of one paragraph into the field's lines and pieces, wrapping
+// at the box width when the field wraps words.
+class TextField::ParagraphLayout {
+public:
+    ParagraphLayout(TextField& field, const Style& paraStyle)
+        : lines_(field.lines_),
+          pieces_(field.pieces_),
+          wrap_(field.wordWrap_),
+          maxWidth_(field.boxWidth_ - 4),
+          align_(paraStyle.align),
+          paraFont_(detail::font(paraStyle.font, paraStyle.bold, detail::fontPixels(paraStyle.size))) {
+        startLine();
+    }
+
+    void add(const Token& t) {
+        Line* l = &lines_.back();
+        if (wrap_ && l->pieceCount > 0 && !t.space && l->width + t.width > maxWidth_) {
+            trimTrailingBlanks(*l);
+            startLine();
+            l = &lines_.back();
+        }
+        if (wrap_ && t.space && l->pieceCount == 0 && lines_.size() > 1 && !lines_[lines_.size() - 2].endsParagraph) {
+            return;  // no blanks at the start of a wrapped line
+        }
+        if (wrap_ && !t.space && t.width > maxWidth_ && maxWidth_ > 0) breakWord(t);
+        else addPiece(t);
+    }
+
+    void finish() { lines_.back().endsParagraph = true; }
+
+private:
+    void startLine() {
+        Line l{pieces_.size(), 0, 0, 0, 0, align_, false};
+        if (paraFont_) {
+            l.height = TTF_FontHeight(paraFont_);
+            l.ascent = TTF_FontAscent(paraFont_);
+        }
+        lines_.push_back(l);
+    }
+
+    // Trailing blanks do not count on a wrapped line.
+    void trimTrailingBlanks(Line& l) {
+        if (pieces_.empty() || pieces_.back().text.back() != ' ') return;
+        Piece& last = pieces_.back();
+        last.text.erase(last.text.find_last_not_of(' ') + 1);
+        last.width = measure(last.font, last.text);
+        l.width = last.x + last.width;
+    }
+
+    // Appends t to the last line, joining the line's last piece when it has the same face and colour.
+    void addPiece(const Token& t) {
+        Line& l = lines_.back();
+        if (l.pieceCount == 0) {
+            l.height = 0;
+            l.ascent = 0;
+        }
+        const int asc = t.font ? TTF_FontAscent(t.font) : 0;
+        const int h = t.font ? TTF_FontHeight(t.font) : 0;
+        if (l.pieceCount > 0) {
+            Piece& last = pieces_.back();
+            if (last.font == t.font && last.color == t.color) {
+                last.text += t.text;
+                last.width = measure(t.font, last.text);
+                l.width = last.x + last.width;
+                return;
+            }
+        }
+        pieces_.push_back({t.text, t.font, t.color, l.width, t.width, asc});
+        ++l.pieceCount;
+        l.width += t.width;
+        l.height = std::max(l.height, static_cast<double>(h));
+        l.ascent = std::max(l.ascent, asc);
+    }
+
+    // A word wider than the box is broken between characters.
+    void breakWord(const Token& t) {
+        std::string rest = t.text;
+        while (!rest.empty()) {
+            std::size_t fit = 0, b = 0;
+            while (b < rest.size()) {
+                std::size_t nb = b + 1;
+                while (nb < rest.size() && detail::isContinuation(static_cast<unsigned char>(rest[nb]))) ++nb;
+                if (lines_.back().width + measure(t.font, rest.substr(0, nb)) > maxWidth_ && fit > 0) break;
+                fit = nb;
+                b = nb;
+            }
+            if (fit == 0) fit = rest.size();
+            addPiece({rest.substr(0, fit), t.font, t.color, measure(t.font, rest.substr(0, fit)), false});
+            rest.erase(0, fit);
+            if (!rest.empty()) startLine();
+        }
+    }
+
+    std::vector<Line>& lines_;
+    std::vector<Piece>& pieces_;
+    const bool wrap_;
+    const double maxWidth_;
+    const std::string align_;
+    TTF_Font* const paraFont_;
+};
+
+void TextField::layoutParagraph(const std::vector<Run>& para, const Style& paraStyle) {
+    std::vector<Token> tokens;
+    for (const auto& r : para) {
+        TTF_Font* f = detail::font(r.style.font, r.style.bold, detail::fontPixels(r.style.size));
+        appendTokens(tokens, displayText(r.text), f, r.style.color);
+    }
+    ParagraphLayout layout(*this, paraStyle);
+    for (const auto& t : tokens) layout.add(t);
+    layout.finish();
+}
+
+void TextField::relayout() {
+    lines_.clear();
+    pieces_.clear();
+    // Split the runs into paragraphs at line breaks.
+    std::vector<Run> para;
+    Style paraStyle = runs_.empty() ? defaultStyle() : runs_.front().style;
+    for (const auto& r : runs_) {
+        std::size_t start = 0;
+        while (true) {
+            const std::size_t nl = r.text.find('\n', start);
+            const std::string piece = r.text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+            if (!piece.empty()) {
+                if (para.empty()) paraStyle = r.style;
+                para.push_back({piece, r.style});
+            }
+            if (nl == std::string::npos) break;
+            layoutParagraph(para, para.empty() ? r.style : paraStyle);
+            para.clear();
+            start = nl + 1;
+        }
+    }
+    layoutParagraph(para, para.empty() ? (runs_.empty() ? defaultStyle() : runs_.back().style) : paraStyle);
+
+    textWidth_ = 0;
+    textHeight_ = 0;
+    for (const auto& l : lines_) {
+        textWidth_ = std::max(textWidth_, l.width);
+        textHeight_ += l.height;
+    }
+    if (plain_.empty()) textHeight_ = 0;
+
+    if (autoSize_ != TextFieldAutoSize::NONE) {
+        const double oldWidth = boxWidth_;
+        if (!wordWrap_) {
+            boxWidth_ = std::ceil(textWidth_) + 4;
+            if (autoSize_ == TextFieldAutoSize::CENTER) setX(x() + (oldWidth - boxWidth_) / 2);
+            else if (autoSize_ == TextFieldAutoSize::RIGHT) setX(x() + (oldWidth - boxWidth_));
+        }
+        double h = textHeight_;
+        if (plain_.empty() && !lines_.empty()) h = lines_.front().height;
+        boxHeight_ = std::ceil(h) + 4;
+    }
+    updateCaretX();
+    rasterDirty_ = true;
+}
+
+void TextField::updateCaretX() {
+    TTF_Font* f = nullptr;
+    const Style s = runs_.empty() ? defaultStyle() : runs_.front().style;
+    f = detail::font(s.font, s.bold, detail::fontPixels(s.size));
+    caretHeight_ = f ? TTF_FontHeight(f) : s.size;
+    const std::string shown = displayText(plain_);
+    caretX_ = measure(f, shown.substr(0, detail::byteOffset(shown, caret_)));
+    const double visible = boxWidth_ - 4;
+    if (caretX_ - scrollX_ > visible) scrollX_ = caretX_ - visible;
+    if (caretX_ < scrollX_) scrollX_ = caretX_;
+    if (scrollX_ < 0) scrollX_ = 0;
+}
+
+double TextField::lineLeft(const Line& l) const {
+    if (type_ == TextFieldType::INPUT) return 2;
+    if (l.align == TextFormatAlign::CENTER) return (boxWidth_ - l.width) / 2;
+    if (l.align == TextFormatAlign::RIGHT) return boxWidth_ - 2 - l.width;
+    return 2;
+}
+
+double TextField::blankStretch(const Line& l) const {
+    if (l.align != TextFormatAlign::JUSTIFY || l.endsParagraph || !wordWrap_) return 0;
+    int blanks = 0;
+    for (std::size_t p = 0; p < l.pieceCount; ++p) {
+        const auto& t = pieces_[l.firstPiece + p].text;
+        blanks += static_cast<int>(std::count(t.begin(), t.end(), ' '));
+    }
+    return blanks > 0 ? std::max(0.0, (boxWidth_ - 4 - l.width) / blanks) : 0;
+}
+
+void TextField::rasterise() {
+    rasterDirty_ = false;
+    const int w = static_cast<int>(std::ceil(std::max(boxWidth_, textWidth_ + 4)));
+    const int h = static_cast<int>(std::ceil(std::max(boxHeight_, textHeight_ + 4)));
+    auto surface = detail::makeSurface(w, h);
+    if (!surface) return;
+    double y = 2;
+    for (const auto& l : lines_) {
+        const double x = lineLeft(l);
+        const double extra = blankStretch(l);
+        double shift = 0;
+        for (std::size_t p = 0; p < l.pieceCount; ++p) {
+            const Piece& piece = pieces_[l.firstPiece + p];
+            if (!piece.font || piece.text.empty()) continue;
+            const int py = static_cast<int>(std::lround(y + (l.ascent - piece.ascent)));
+            if (extra > 0) {
+                drawJustified(surface.get(), piece.font, piece.text, piece.color, x + piece.x + shift, py, extra, shift);
+            } else {
+                drawText(surface.get(), piece.font, piece.text, piece.color,
+                         static_cast<int>(std::lround(x + piece.x + shift)), py);
+            }
+        }
+        y += l.height;
+    }
+    detail::Renderer::countRaster();
+    raster_->setSurface(std::move(surface));
+}
+
+void TextField::render(detail::Renderer& r, const Transform& pt) {
+    if (!visible() || alpha() <= 0) return;
+    const double a = pt.alpha * alpha();
+    const double sx = pt.sx * scaleX(), sy = pt.sy * scaleY();
+    const double ox = pt.tx + x() * pt.sx, oy = pt.ty + y() * pt.sy;
+    if (background_) r.fillRect({ox, oy, boxWidth_ * sx, boxHeight_ * sy}, backgroundColor_, a);
+    if (rasterDirty_) rasterise();
+    raster_->setFilters(filters());
+    if (SDL_Surface* s = raster_->surface()) {
+        const bool tall = s->h > boxHeight_ + 0.5 && !overflowVisible_;
+        const bool clipped = s->w > boxWidth_ + 0.5 || tall || scrollX_ > 0;
+        if (clipped) {
+            const double visibleHeight = overflowVisible_ ? s->h : std::min<double>(s->h, std::ceil(boxHeight_));
+            const Rect source{std::floor(scrollX_), 0, std::min<double>(s->w - std::floor(scrollX_), std::ceil(boxWidth_)),
+                              visibleHeight};
+            raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a, nullptr, nullptr, &source);
+        } else {
+            raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a);
+        }
+    }
+    if (border_) {
+        r.fillRect({ox, oy, boxWidth_ * sx, 1}, borderColor_, a);
+        r.fillRect({ox, oy + boxHeight_ * sy - 1, boxWidth_ * sx, 1}, borderColor_, a);
+        r.fillRect({ox, oy, 1, boxHeight_ * sy}, borderColor_, a);
+        r.fillRect({ox + boxWidth_ * sx - 1, oy, 1, boxHeight_ * sy}, borderColor_, a);
+    }
+    Stage* st = stage();
+    if (type_ == TextFieldType::INPUT && st && st->focus().get() == this && (st->frameCount() / 30) % 2 == 0) {
+        const double cx = ox + (2 + caretX_ - scrollX_) * sx;
+        r.fillRect({cx, oy + 2 * sy, std::max(1.0, sx), caretHeight_ * sy}, textColor(), a);
+    }
+}
+
+}  // namespace scene
