@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/CSoundButton.h"
 #include "platform/Display.h"
@@ -17,6 +18,10 @@ class CQuitButton;
 class CScore : public scene::Sprite, public CSoundButtonHost {
 public:
     static constexpr int HEIGHT = 80;
+    // The user's name keeps this far from the figures beside it, and is drawn
+    // at least at this scale when the gap between them is narrow.
+    static constexpr double NAME_MARGIN = 12;
+    static constexpr double NAME_MIN_SCALE = 0.5;
 
     explicit CScore(int orders);
 
@@ -53,6 +58,8 @@ public:
     std::shared_ptr<CSoundButton> csoundbutton_;
     std::shared_ptr<CQuitButton> cquitbutton_;
     std::shared_ptr<scene::Sprite> yenicon_;
+    // The logged-in user's name on the menus' strip (orders == -1).
+    std::shared_ptr<scene::TextField> nametext_;
 
     static int px_;
     static int yen_;
@@ -66,4 +73,6 @@ private:
     std::shared_ptr<scene::TextField> aux_figure(const scene::TextFormat& format, double x, double y, double width,
                                                  const scene::GlowFilter& glow);
     static void aux_set_text(scene::TextField& field, int value);
+    void aux_user_name(const std::string& name);
+    void aux_place_name();
 };
