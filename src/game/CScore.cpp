@@ -14,6 +14,7 @@ int CScore::yen_ = 0;
 int CScore::actual_px_ = 0;
 int CScore::actual_yen_ = 0;
 bool CScore::totals_from_service_ = false;
+bool CScore::upload_failed_ = false;
 
 CScore::CScore(int orders) : orders_(orders) {
     const bool variant = orders < 0;
@@ -186,6 +187,7 @@ void CScore::setTotalsFromService(int px, int yen) {
     px_ = px;
     yen_ = yen;
     totals_from_service_ = true;
+    upload_failed_ = false;
 }
 
 void CScore::reset() {
@@ -194,4 +196,5 @@ void CScore::reset() {
     actual_px_ = 0;
     actual_yen_ = 0;
     totals_from_service_ = false;
+    upload_failed_ = false;
 }

@@ -46,6 +46,11 @@ public:
     // came from the service may be sent back to it at the end of a game.
     static void setTotalsFromService(int px, int yen);
     static bool totalsFromService() { return totals_from_service_; }
+    // Whether the service failed to store the totals of the last game (its
+    // upload got no answer). They stay the newest: a retrieval must not replace
+    // them with the older stored ones, and the next upload carries them.
+    static void setUploadFailed(bool failed) { upload_failed_ = failed; }
+    static bool uploadFailed() { return upload_failed_; }
 
     int orders_ = 0;
     std::shared_ptr<scene::TextField> pxtext_;
@@ -66,6 +71,7 @@ public:
     static int actual_px_;
     static int actual_yen_;
     static bool totals_from_service_;
+    static bool upload_failed_;
     // Back to the state at program start (tests only).
     static void reset();
 
