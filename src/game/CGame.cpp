@@ -221,8 +221,12 @@ void CGame::aux_stop_score_update() {
     removeEventListener(CNetworkingEvent::ERROR, this, &CGame::aux_score_update);
 }
 
-void CGame::aux_score_update(scene::Event&) {
+void CGame::aux_score_update(scene::Event& event) {
     aux_stop_score_update();
+    // Only an upload that got no answer leaves the service without these
+    // totals. Any reply means it read them; when it refused them, the totals
+    // it keeps stand and the next retrieval brings them.
+    CScore::setUploadFailed(event.type() == CNetworkingEvent::ERROR);
     CMain::Dispatch(CMain::SCREEN_GAME_OVER);
 }
 

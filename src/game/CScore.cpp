@@ -8,13 +8,13 @@
 #include "net/CNetworking.h"
 #include "recipes/CPxIcon.h"
 #include "ui/CQuitButton.h"
-#include "ui/CText.h"
 
 int CScore::px_ = 0;
 int CScore::yen_ = 0;
 int CScore::actual_px_ = 0;
 int CScore::actual_yen_ = 0;
 bool CScore::totals_from_service_ = false;
+bool CScore::upload_failed_ = false;
 
 CScore::CScore(int orders) : orders_(orders) {
     const bool variant = orders < 0;
@@ -56,10 +56,7 @@ CScore::CScore(int orders) : orders_(orders) {
         cquitbutton_->setY(42);
     } else {
         if (orders == -1) {
-            auto name = std::make_shared<CText>(CNetworking::getUsername());
-            addChild(name);
-            name->setX((800 - name->width()) / 2);
-            name->setY(40 - name->height() / 2);
+            aux_user_name(CNetworking::getUsername());
         } else if (orders == -2) {
             aux_set_text(*yentext_, actual_yen_);
             aux_set_text(*pxtext_, actual_px_);
@@ -99,6 +96,35 @@ void CScore::aux_set_text(scene::TextField& field, int value) {
     if (field.text() != text) field.setText(text);
 }
 
+void CScore::aux_user_name(const std::string& name) {
+    // The paragraphs' look, but the text as typed: a user name is never looked
+    // up as a text key, so a player called "PASSWORD" reads "PASSWORD".
+    nametext_ = std::make_shared<scene::TextField>();
+    nametext_->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 20, 0x000000, false));
+    nametext_->setSelectable(false);
+    nametext_->setMouseEnabled(false);
+    nametext_->setAutoSize(scene::TextFieldAutoSize::LEFT);
+    nametext_->setText(name);
+    nametext_->setFilters({scene::GlowFilter(0xFFFF90, 0.8, 2, 2, 3, 3)});
+    addChild(nametext_);
+    aux_place_name();
+}
+
+void CScore::aux_place_name() {
+    if (!nametext_) return;
+    // Between the two figures, which grow towards it: centred on the strip
+    // where there is room, otherwise in the gap, smaller when the gap is narrow.
+    const double left = pxtext_->x() + pxtext_->textWidth() + NAME_MARGIN;
+    const double right = yentext_->x() + yentext_->width() - yentext_->textWidth() - NAME_MARGIN;
+    const double natural = nametext_->width() / nametext_->scaleX();
+    const double k = std::clamp((right - left) / natural, NAME_MIN_SCALE, 1.0);
+    nametext_->setScaleX(k);
+    nametext_->setScaleY(k);
+    const double w = natural * k;
+    nametext_->setX(std::clamp((800 - w) / 2, left, std::max(left, right - w)));
+    nametext_->setY(40 - nametext_->height() / 2);
+}
+
 void CScore::Delete() {
     if (csoundbutton_) csoundbutton_->Delete();
     if (cquitbutton_) cquitbutton_->Delete();
@@ -130,6 +156,7 @@ void CScore::aux_print_score() {
     aux_set_text(*pxtext_, px_);
     aux_set_text(*yentext_, yen_);
     if (orderstext_) aux_set_text(*orderstext_, orders_);
+    aux_place_name();
 }
 
 void CScore::px_increment(int v) {
@@ -160,6 +187,7 @@ void CScore::setTotalsFromService(int px, int yen) {
     px_ = px;
     yen_ = yen;
     totals_from_service_ = true;
+    upload_failed_ = false;
 }
 
 void CScore::reset() {
@@ -168,4 +196,5 @@ void CScore::reset() {
     actual_px_ = 0;
     actual_yen_ = 0;
     totals_from_service_ = false;
+    upload_failed_ = false;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/CSoundButton.h"
 #include "platform/Display.h"
@@ -17,6 +18,10 @@ class CQuitButton;
 class CScore : public scene::Sprite, public CSoundButtonHost {
 public:
     static constexpr int HEIGHT = 80;
+    // The user's name keeps this far from the figures beside it, and is drawn
+    // at least at this scale when the gap between them is narrow.
+    static constexpr double NAME_MARGIN = 12;
+    static constexpr double NAME_MIN_SCALE = 0.5;
 
     explicit CScore(int orders);
 
@@ -41,6 +46,11 @@ public:
     // came from the service may be sent back to it at the end of a game.
     static void setTotalsFromService(int px, int yen);
     static bool totalsFromService() { return totals_from_service_; }
+    // Whether the service failed to store the totals of the last game (its
+    // upload got no answer). They stay the newest: a retrieval must not replace
+    // them with the older stored ones, and the next upload carries them.
+    static void setUploadFailed(bool failed) { upload_failed_ = failed; }
+    static bool uploadFailed() { return upload_failed_; }
 
     int orders_ = 0;
     std::shared_ptr<scene::TextField> pxtext_;
@@ -53,12 +63,15 @@ public:
     std::shared_ptr<CSoundButton> csoundbutton_;
     std::shared_ptr<CQuitButton> cquitbutton_;
     std::shared_ptr<scene::Sprite> yenicon_;
+    // The logged-in user's name on the menus' strip (orders == -1).
+    std::shared_ptr<scene::TextField> nametext_;
 
     static int px_;
     static int yen_;
     static int actual_px_;
     static int actual_yen_;
     static bool totals_from_service_;
+    static bool upload_failed_;
     // Back to the state at program start (tests only).
     static void reset();
 
@@ -66,4 +79,6 @@ private:
     std::shared_ptr<scene::TextField> aux_figure(const scene::TextFormat& format, double x, double y, double width,
                                                  const scene::GlowFilter& glow);
     static void aux_set_text(scene::TextField& field, int value);
+    void aux_user_name(const std::string& name);
+    void aux_place_name();
 };

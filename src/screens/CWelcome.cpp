@@ -32,10 +32,10 @@ CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
-        // Totals that came from the service in this run are at least as new as
-        // the stored ones: after a failed upload they hold the game the service
-        // missed, and the next upload carries them.
-        if (CNetworking::isLogged() && !CScore::totalsFromService()) {
+        // After a failed upload the totals shown hold a game the service
+        // missed: they are newer than the stored ones, and the next upload
+        // carries them, so they are not fetched over.
+        if (CNetworking::isLogged() && !CScore::uploadFailed()) {
             addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
             std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
         }

@@ -22,11 +22,6 @@ using screentest::childrenOf;
 
 class Account : public screentest::ServiceScreens {
 protected:
-    // Types into a field as a player does: focus by a click, then the keys.
-    void typeInto(CInput& input, const std::string& text) {
-        press(input);
-        h().type(text);
-    }
     // Error lines under an input (its box, red box and field come first).
     static int errors(const CInput& input) { return input.numChildren() - 3; }
     // A stand-in service answering each script with a text sealed under the session key "k".

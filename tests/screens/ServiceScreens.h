@@ -15,6 +15,7 @@
 #include "screens/CWelcome.h"
 #include "screens/Screens.h"
 #include "support/TestGame.h"
+#include "ui/CInput.h"
 #include "ui/UiTestPackage.h"
 
 namespace screentest {
@@ -53,13 +54,12 @@ protected:
     }
     void TearDown() override {
         resetAccount();
-        if (server_) {
-            server_->stop();
-            serving_.join();
-        }
+        stopService();
         GameFixture::TearDown();
     }
+    // On a new free port; its data stays in the test's folder across a stop and a start.
     void startService(const std::string& latestVersion = "1.0.0") {
+        stopService();
         pelmora::server::ServerConfig config;
         config.port = 0;
         config.dataDir = dir_.path() / "db";
@@ -70,6 +70,12 @@ protected:
         const int port = server_->bind();
         serving_ = std::thread([this] { server_->listen(); });
         MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(port);
+    }
+    void stopService() {
+        if (!server_) return;
+        server_->stop();
+        serving_.join();
+        server_.reset();
     }
     template <class T>
     T* screen() { return dynamic_cast<T*>(stage().getChildAt(stage().numChildren() - 1).get()); }
@@ -89,6 +95,11 @@ protected:
         const auto b = w.bounds();
         const auto at = w.parent()->localToGlobal(scene::Point(b.x + b.width / 2, b.y + b.height / 2));
         h().click(at.x, at.y);
+    }
+    // Types into a field as a player does: focus by a click, then the keys.
+    void typeInto(CInput& input, const std::string& text) {
+        press(input);
+        h().type(text);
     }
 
     std::unique_ptr<pelmora::server::Server> server_;
