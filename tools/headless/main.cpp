@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,100 +65,131 @@ bool parsePoint(const std::string& s, double& x, double& y) {
     return !ys.empty() && end && !*end;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
     std::string dir, website;
     long frames = -1;
     bool seeded = false;
     long seed = 0;
     std::vector<Action> actions;
+};
+
+// Reads one option's value into the options; false when the value is bad.
+// unknown is set for an option this tool does not have.
+bool readOption(const std::string& opt, const std::string& arg, Options& o, bool& unknown) {
+    Action a{};
+    std::string value;
+    bool ok = true;
+    if (opt == "--dir") o.dir = arg;
+    else if (opt == "--website") o.website = arg;
+    else if (opt == "--seed") ok = parseLong(arg, o.seed) && (o.seeded = true);
+    else if (opt == "--frames") ok = parseLong(arg, o.frames) && o.frames >= 0;
+    else if (opt == "--move" || opt == "--click") {
+        a.kind = opt == "--move" ? Action::Move : Action::Click;
+        ok = splitAt(arg, value, a.frame) && parsePoint(value, a.x, a.y);
+    } else if (opt == "--key" || opt == "--dispatch" || opt == "--call") {
+        a.kind = opt == "--key" ? Action::Key : opt == "--dispatch" ? Action::Dispatch : Action::Call;
+        ok = splitAt(arg, value, a.frame) && parseLong(value, a.number);
+    } else if (opt == "--type" || opt == "--shot" || opt == "--language") {
+        a.kind = opt == "--type" ? Action::Type : opt == "--shot" ? Action::Shot : Action::Language;
+        ok = splitAt(arg, a.text, a.frame) && !(a.kind != Action::Type && a.text.empty());
+        // Shots are written relative to where the tool was started, not the game folder.
+        if (ok && a.kind == Action::Shot) a.text = std::filesystem::absolute(a.text).string();
+    } else {
+        unknown = true;
+        return false;
+    }
+    const bool isAction = opt != "--dir" && opt != "--website" && opt != "--seed" && opt != "--frames";
+    if (ok && isAction) o.actions.push_back(a);
+    return ok;
+}
+
+// The options of the command line; nothing, with the exit status in status, when it stops here.
+std::optional<Options> parseOptions(int argc, char** argv, int& status) {
+    Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         if (opt == "--help" || opt == "-h") {
             usage();
-            return 0;
+            status = 0;
+            return std::nullopt;
         }
+        status = 2;
         if (i + 1 >= argc) {
             std::fprintf(stderr, "pelmora-headless: %s needs a value\n", opt.c_str());
             usage();
-            return 2;
+            return std::nullopt;
         }
         const std::string arg = argv[++i];
-        Action a{};
-        std::string value;
-        bool ok = true;
-        if (opt == "--dir") dir = arg;
-        else if (opt == "--website") website = arg;
-        else if (opt == "--seed") ok = parseLong(arg, seed) && (seeded = true);
-        else if (opt == "--frames") ok = parseLong(arg, frames) && frames >= 0;
-        else if (opt == "--move" || opt == "--click") {
-            a.kind = opt == "--move" ? Action::Move : Action::Click;
-            ok = splitAt(arg, value, a.frame) && parsePoint(value, a.x, a.y);
-            if (ok) actions.push_back(a);
-        } else if (opt == "--key" || opt == "--dispatch" || opt == "--call") {
-            a.kind = opt == "--key" ? Action::Key : opt == "--dispatch" ? Action::Dispatch : Action::Call;
-            ok = splitAt(arg, value, a.frame) && parseLong(value, a.number);
-            if (ok) actions.push_back(a);
-        } else if (opt == "--type" || opt == "--shot" || opt == "--language") {
-            a.kind = opt == "--type" ? Action::Type : opt == "--shot" ? Action::Shot : Action::Language;
-            ok = splitAt(arg, a.text, a.frame) && !(a.kind != Action::Type && a.text.empty());
-            // Shots are written relative to where the tool was started, not the game folder.
-            if (ok && a.kind == Action::Shot) a.text = std::filesystem::absolute(a.text).string();
-            if (ok) actions.push_back(a);
-        } else {
+        bool unknown = false;
+        if (readOption(opt, arg, o, unknown)) continue;
+        if (unknown) {
             std::fprintf(stderr, "pelmora-headless: unknown option %s\n", opt.c_str());
             usage();
-            return 2;
-        }
-        if (!ok) {
+        } else {
             std::fprintf(stderr, "pelmora-headless: bad value for %s: %s\n", opt.c_str(), arg.c_str());
-            return 2;
+        }
+        return std::nullopt;
+    }
+    if (o.frames < 0) {
+        o.frames = 1;
+        for (const auto& a : o.actions) o.frames = std::max(o.frames, a.frame + 1);
+    }
+    return o;
+}
+
+void perform(const Action& a, scene::Headless& h) {
+    switch (a.kind) {
+        case Action::Move: h.mouseMove(a.x, a.y); break;
+        case Action::Click: h.click(a.x, a.y); break;
+        case Action::Key: h.keyDown(static_cast<int>(a.number)); break;
+        case Action::Type: h.type(a.text); break;
+        case Action::Dispatch: CMain::Dispatch(static_cast<int>(a.number)); break;
+        case Action::Call: CMain::Call(static_cast<int>(a.number)); break;
+        case Action::Language: CML::setLanguage(a.text); break;
+        case Action::Shot: break;
+    }
+}
+
+// Runs the frames: each frame's input, the frame, then its shots. The exit status.
+int run(const Options& o, scene::Headless& h) {
+    Main::main();
+    for (long f = 0; f < o.frames; ++f) {
+        for (const auto& a : o.actions) {
+            if (a.frame == f) perform(a, h);
+        }
+        h.step();
+        for (const auto& a : o.actions) {
+            if (a.frame != f || a.kind != Action::Shot) continue;
+            if (!h.savePNG(a.text)) {
+                std::fprintf(stderr, "pelmora-headless: cannot write %s\n", a.text.c_str());
+                return 1;
+            }
+            std::printf("frame %ld saved to %s\n", f, a.text.c_str());
         }
     }
-    if (frames < 0) {
-        frames = 1;
-        for (const auto& a : actions) frames = std::max(frames, a.frame + 1);
-    }
-    if (!dir.empty() && chdir(dir.c_str()) != 0) {
-        std::fprintf(stderr, "pelmora-headless: cannot enter %s\n", dir.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = 0;
+    const auto options = parseOptions(argc, argv, status);
+    if (!options) return status;
+    if (!options->dir.empty() && chdir(options->dir.c_str()) != 0) {
+        std::fprintf(stderr, "pelmora-headless: cannot enter %s\n", options->dir.c_str());
         return 2;
     }
-    if (!website.empty()) MAux::WEBSITE = website;
-    if (seeded) MAux::seed(static_cast<std::uint64_t>(seed));
+    if (!options->website.empty()) MAux::WEBSITE = options->website;
+    if (options->seeded) MAux::seed(static_cast<std::uint64_t>(options->seed));
 
     registerScreens();
     ApplicationMain::registerAssets();
     scene::Headless h;
     try {
-        Main::main();
-        for (long f = 0; f < frames; ++f) {
-            for (const auto& a : actions) {
-                if (a.frame != f) continue;
-                switch (a.kind) {
-                    case Action::Move: h.mouseMove(a.x, a.y); break;
-                    case Action::Click: h.click(a.x, a.y); break;
-                    case Action::Key: h.keyDown(static_cast<int>(a.number)); break;
-                    case Action::Type: h.type(a.text); break;
-                    case Action::Dispatch: CMain::Dispatch(static_cast<int>(a.number)); break;
-                    case Action::Call: CMain::Call(static_cast<int>(a.number)); break;
-                    case Action::Language: CML::setLanguage(a.text); break;
-                    case Action::Shot: break;
-                }
-            }
-            h.step();
-            for (const auto& a : actions) {
-                if (a.frame != f || a.kind != Action::Shot) continue;
-                if (!h.savePNG(a.text)) {
-                    std::fprintf(stderr, "pelmora-headless: cannot write %s\n", a.text.c_str());
-                    return 1;
-                }
-                std::printf("frame %ld saved to %s\n", f, a.text.c_str());
-            }
-        }
+        return run(*options, h);
     } catch (const std::exception& e) {
         std::printf("Error : %s\n", e.what());
         return 1;
     }
-    return 0;
 }
