@@ -220,3 +220,16 @@ TEST_F(Inputs, FocusNeedsAnInputAndAStage) {
     CMain::setFocus(in);
     EXPECT_EQ(stage().focus(), nullptr);
 }
+
+TEST_F(Inputs, TabCyclesTheFieldsInOrderAndAClickOutsideLetsGo) {
+    const std::shared_ptr<CInput> in[] = {row("a"), row("b"), row("c")};
+    const int order[] = {0, 1, 2, 0, 2, 1};  // Tab from nothing, Tab, Tab wraps, then Shift+Tab back
+    for (int i = 0; i < 6; ++i) {
+        stage().keyDown(scene::Keyboard::TAB, 0, i >= 4);
+        EXPECT_EQ(stage().focus(), in[order[i]]->toTextField()) << i;
+    }
+    h().click(100, 470);
+    EXPECT_EQ(stage().focus(), nullptr);
+    h().type("x");
+    for (const auto& field : in) EXPECT_EQ(field->text().size(), 1u);
+}
