@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <pthread.h>
 #include <string>
 #include <thread>
@@ -25,20 +26,52 @@ bool parseCount(const std::string& text, int& value, int most) {
     return value <= most;
 }
 
-}  // namespace
+using pelmora::server::ServerConfig;
 
-int main(int argc, char** argv) {
-    using namespace pelmora::server;
+// Reads one option that takes a value; false (after saying why) when it is bad or unknown.
+bool readOption(const std::string& a, const std::string& v, ServerConfig& config, bool& storageGiven) {
+    if (a == "--host") config.host = v;
+    else if (a == "--port") {
+        if (!parseCount(v, config.port, 65535)) {
+            std::cerr << "pelmora-server: bad port " << v << "\n";
+            return false;
+        }
+    } else if (a == "--workers" || a == "--connections") {
+        int n = 0;
+        if (!parseCount(v, n, 4096) || n < 1) {
+            std::cerr << "pelmora-server: bad count " << v << " for " << a << "\n";
+            return false;
+        }
+        (a == "--workers" ? config.http.workers : config.databaseConnections) = static_cast<std::size_t>(n);
+    } else if (a == "--data") {
+        config.dataDir = v;
+        config.database.clear();
+        storageGiven = true;
+    } else if (a == "--database") {
+        config.database = v;
+        storageGiven = true;
+    } else if (a == "--latest-version") config.service.latestVersion = v;
+    else if (a == "--levels") config.service.levelsFile = v;
+    else if (a == "--ingredients") config.service.ingredientsFile = v;
+    else {
+        std::cerr << "pelmora-server: unknown option " << a << "\n" << USAGE;
+        return false;
+    }
+    return true;
+}
+
+// The configuration of the command line; nothing, with the exit status in status, when it stops here.
+std::optional<ServerConfig> parseArguments(const std::vector<std::string>& args, int& status) {
     ServerConfig config;
-    config.service = defaultServiceConfig();
-
+    config.service = pelmora::server::defaultServiceConfig();
     bool storageGiven = false;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    status = 2;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             std::cout << USAGE;
-            return 0;
+            status = 0;
+            return std::nullopt;
         }
         if (a == "--behind-proxy") {
             config.behindProxy = true;
@@ -46,45 +79,27 @@ int main(int argc, char** argv) {
         }
         if (i + 1 >= args.size()) {
             std::cerr << "pelmora-server: " << a << ": missing value or unknown option\n" << USAGE;
-            return 2;
+            return std::nullopt;
         }
-        const std::string& v = args[++i];
-        if (a == "--host") config.host = v;
-        else if (a == "--port") {
-            if (!parseCount(v, config.port, 65535)) {
-                std::cerr << "pelmora-server: bad port " << v << "\n";
-                return 2;
-            }
-        } else if (a == "--workers" || a == "--connections") {
-            int n = 0;
-            if (!parseCount(v, n, 4096) || n < 1) {
-                std::cerr << "pelmora-server: bad count " << v << " for " << a << "\n";
-                return 2;
-            }
-            (a == "--workers" ? config.http.workers : config.databaseConnections) = static_cast<std::size_t>(n);
-        } else if (a == "--data") {
-            config.dataDir = v;
-            config.database.clear();
-            storageGiven = true;
-        } else if (a == "--database") {
-            config.database = v;
-            storageGiven = true;
-        }
-        else if (a == "--latest-version") config.service.latestVersion = v;
-        else if (a == "--levels") config.service.levelsFile = v;
-        else if (a == "--ingredients") config.service.ingredientsFile = v;
-        else {
-            std::cerr << "pelmora-server: unknown option " << a << "\n" << USAGE;
-            return 2;
-        }
+        if (!readOption(a, args[++i], config, storageGiven)) return std::nullopt;
     }
     if (config.database.empty() && !storageGiven) {
         if (const char* env = std::getenv("PELMORA_DATABASE"); env && *env) config.database = env;
     }
     if (config.service.latestVersion.find(';') != std::string::npos) {
         std::cerr << "pelmora-server: the version text cannot hold \";\"\n";
-        return 2;
+        return std::nullopt;
     }
+    return config;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = 0;
+    const auto parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc), status);
+    if (!parsed) return status;
+    const ServerConfig& config = *parsed;
 
     // Signals are taken by one thread with sigwait, so stopping never runs
     // inside a signal handler.
@@ -95,7 +110,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     try {
-        Server server(config);
+        pelmora::server::Server server(config);
         const int port = server.bind();
         std::cerr << "pelmora-server: serving http://" << config.host << ":" << port << "/ with data in "
                   << (config.database.empty() ? config.dataDir.string() : std::string("PostgreSQL")) << "\n";
