@@ -31,6 +31,12 @@ Server::Server(ServerConfig config)
       db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections}),
       service_(config_.service, db_),
       http_(std::make_unique<HttpFront>(config_.http)) {
+    addGuards();
+    addServiceRoutes();
+    addPages();
+}
+
+void Server::addGuards() {
     auto& http = *http_;
     // A body announced as larger is refused before it is read.
     http.set_payload_max_length(scramble::MAX_REQUEST_BODY);
@@ -53,6 +59,20 @@ Server::Server(ServerConfig config)
         return httplib::Server::HandlerResponse::Unhandled;
     });
 
+    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
+        try {
+            if (ep) std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+            std::cerr << "pelmora-server: " << req.path << ": " << e.what() << "\n";
+        } catch (...) {
+        }
+        res.status = 500;
+        res.set_content("internal error\n", "text/plain");
+    });
+}
+
+void Server::addServiceRoutes() {
+    auto& http = *http_;
     // A route with a content reader: the library would refuse form bodies over
     // 8 KB itself, and would read a chunked body whole. Here it is counted as
     // it arrives and cut at the service's limit.
@@ -87,7 +107,9 @@ Server::Server(ServerConfig config)
         res.set_content("not found\n", "text/plain");
         HttpFront::closeAfterResponse();
     });
+}
 
+void Server::addPages() {
     auto page = [this](const httplib::Request& req, httplib::Response& res) {
         if (auto html = webPage(req.path, db_, config_.service.latestVersion)) {
             res.set_content(*html, "text/html; charset=utf-8");
@@ -96,18 +118,7 @@ Server::Server(ServerConfig config)
             res.set_content(*webPage("/", db_, config_.service.latestVersion), "text/html; charset=utf-8");
         }
     };
-    http.Get(R"(/|/privacy/?|/condizioni/?|/pel-mora(/[a-z]*)?/?)", page);
-
-    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
-        try {
-            if (ep) std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-            std::cerr << "pelmora-server: " << req.path << ": " << e.what() << "\n";
-        } catch (...) {
-        }
-        res.status = 500;
-        res.set_content("internal error\n", "text/plain");
-    });
+    http_->Get(R"(/|/privacy/?|/condizioni/?|/pel-mora(/[a-z]*)?/?)", page);
 }
 
 Server::~Server() { stop(); }

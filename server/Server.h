@@ -50,6 +50,11 @@ public:
 
 private:
     std::string clientAddress(const httplib::Request& req) const;
+    // The guards every request passes first, then the service scripts, the
+    // web pages and the answer to an exception.
+    void addGuards();
+    void addServiceRoutes();
+    void addPages();
 
     ServerConfig config_;
     Database db_;
