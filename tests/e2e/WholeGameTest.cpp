@@ -66,6 +66,49 @@ protected:
         h().click(p.x, p.y);
         h().step();
     }
+    // From the welcome screen to the duration choice by clicks and typing:
+    // registration with its refusals, login by Enter and by the button, the
+    // stored totals (40 and 15) fetched.
+    void registerAndLogIn() {
+        startService();
+        Main::main();
+        waitForMenu();
+        press(*childrenOf<CButtonWelcomeStartGame>(*screen())[0]);
+        auto login = screen<CLogin>();
+        ASSERT_TRUE(login && stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
+        press(*login->button_register_);
+        // Each refusal, sent by Enter, puts a balloon on its own field only; typing
+        // on puts it right, then the button makes the account. The name is a text key.
+        const auto form = screen<CRegister>();
+        ASSERT_TRUE(form);
+        const std::shared_ptr<CInput> fields[] = {form->input_username_, form->input_password_, form->input_email_};
+        const char* const typed[] = {"US", "abc", "us", "ERNAME", "def", "@sushi.example"};
+        for (int i = 0; i < 6; ++i) {
+            if (i >= 3) {
+                h().keyDown(13);
+                ASSERT_TRUE(stepUntil([&] { return form->state() == CRegister::State::FORM; }));
+                for (int f = 0; f < 3; ++f) EXPECT_EQ(fields[f]->numChildren() > 3, f == i - 3) << i;
+            }
+            typeInto(*fields[i % 3], typed[i]);
+        }
+        press(*form->button_register_);
+        ASSERT_TRUE(stepUntil([&] { return form->state() == CRegister::State::REGISTERED; }));
+        server_->database().raiseTotals(server_->database().findUser("USERNAME")->id, 40, 15);
+        press(*childrenOf<CButtonRegisterLogin>(*form)[0]);
+        login = screen<CLogin>();
+        ASSERT_TRUE(login && stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
+        typeInto(*login->input_username_, "USERNAME");
+        typeInto(*login->input_password_, "abcdeX");
+        h().keyDown(13);
+        ASSERT_TRUE(stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
+        EXPECT_GT(login->input_password_->numChildren(), 3);
+        press(*login->input_password_);
+        h().keyDown(8);
+        h().type("f");
+        press(*login->button_login_);
+        ASSERT_TRUE(stepUntil([&] { return screen<CDuration>() != nullptr; }));
+        EXPECT_EQ(CScore::get_yen(), 15);
+    }
     std::shared_ptr<CGame> game() { return find<CGame>(stage()); }
     // Starts a game of the given length from the duration choice.
     void choose(int orders) {
@@ -104,44 +147,8 @@ protected:
 // Enter and by the button, the stored totals fetched; then a six-order game
 // played while the service is down, whose totals stay until it stores them.
 TEST_F(WholeGame, ANewAccountsSixOrderGameEndsWithTheEconomyOfWhatWasDoneKeptByTheService) {
-    startService();
-    Main::main();
-    waitForMenu();
-    press(*childrenOf<CButtonWelcomeStartGame>(*screen())[0]);
-    auto login = screen<CLogin>();
-    ASSERT_TRUE(login && stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
-    press(*login->button_register_);
-    // Each refusal, sent by Enter, puts a balloon on its own field only; typing
-    // on puts it right, then the button makes the account. The name is a text key.
-    const auto form = screen<CRegister>();
-    ASSERT_TRUE(form);
-    const std::shared_ptr<CInput> fields[] = {form->input_username_, form->input_password_, form->input_email_};
-    const char* const typed[] = {"US", "abc", "us", "ERNAME", "def", "@sushi.example"};
-    for (int i = 0; i < 6; ++i) {
-        if (i >= 3) {
-            h().keyDown(13);
-            ASSERT_TRUE(stepUntil([&] { return form->state() == CRegister::State::FORM; }));
-            for (int f = 0; f < 3; ++f) EXPECT_EQ(fields[f]->numChildren() > 3, f == i - 3) << i;
-        }
-        typeInto(*fields[i % 3], typed[i]);
-    }
-    press(*form->button_register_);
-    ASSERT_TRUE(stepUntil([&] { return form->state() == CRegister::State::REGISTERED; }));
-    server_->database().raiseTotals(server_->database().findUser("USERNAME")->id, 40, 15);
-    press(*childrenOf<CButtonRegisterLogin>(*form)[0]);
-    login = screen<CLogin>();
-    ASSERT_TRUE(login && stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
-    typeInto(*login->input_username_, "USERNAME");
-    typeInto(*login->input_password_, "abcdeX");
-    h().keyDown(13);
-    ASSERT_TRUE(stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
-    EXPECT_GT(login->input_password_->numChildren(), 3);
-    press(*login->input_password_);
-    h().keyDown(8);
-    h().type("f");
-    press(*login->button_login_);
-    ASSERT_TRUE(stepUntil([&] { return screen<CDuration>() != nullptr; }));
-    EXPECT_EQ(CScore::get_yen(), 15);
+    registerAndLogIn();
+    if (HasFatalFailure()) return;
 
     stopService();  // the upload at the end gets no answer
     choose(6);

@@ -1,4 +1,10 @@
 #include "ServiceHarness.h"
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
 #include "ServiceRig.h"
 #include "net/CNetworking.h"
 #include "net/NetSupport.h"
@@ -11,6 +17,50 @@ using pelmora::testing::GameClient;
 // PostgreSQL database: the game's client, and twenty clients updating scores
 // at once while one process restarts.
 class ProxyEndToEnd : public testsupport::GameFixture {};
+
+namespace {
+
+constexpr int kClients = 20, kUpdates = 30;
+
+struct FloodResult {
+    std::vector<int> lastAck = std::vector<int>(kClients, 0);
+    std::vector<std::string> finals = std::vector<std::string>(kClients);
+    std::atomic<int> errors{0};
+};
+
+// Twenty clients register, log in and update their totals through the front;
+// a third of the way in, restart() runs. Each client's last acknowledged
+// update and its totals read back at the end are kept.
+void flood(int port, const std::function<void()>& restart, FloodResult& r) {
+    std::atomic<int> acknowledged{0};
+    std::vector<std::thread> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.emplace_back([&, i] {
+            GameClient c(port);
+            const std::string name = "chef_" + std::to_string(i);
+            if (!c.handshake() || c.send("register", name + ";password;c@x.org") != "ok" ||
+                c.login(name, "password") != "ok") {
+                ++r.errors;
+                return;
+            }
+            for (int u = 1; u <= kUpdates; ++u) {
+                if (c.send("score", std::to_string(u * 10) + ";" + std::to_string(u)) == "ok") {
+                    r.lastAck[i] = u;
+                    ++acknowledged;
+                } else {
+                    ++r.errors;
+                }
+            }
+            r.finals[i] = c.send("score", "").value_or("<no reply>");
+        });
+    }
+    for (int i = 0; i < 3000 && acknowledged < kClients * kUpdates / 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    restart();
+    for (auto& t : clients) t.join();
+}
+
+}  // namespace
 
 TEST_F(ProxyEndToEnd, TwoProcessesBehindNginxLoseNothingAcrossARestart) {
     rig::PostgresCluster pg;
@@ -49,35 +99,11 @@ TEST_F(ProxyEndToEnd, TwoProcessesBehindNginxLoseNothingAcrossARestart) {
         EXPECT_EQ(await(), CNetworkingEvent::GetType("score") + " ok");
     }
 
-    constexpr int kClients = 20, kUpdates = 30;
-    std::atomic<int> acknowledged{0}, errors{0};
-    std::vector<int> lastAck(kClients, 0);
-    std::vector<std::string> finals(kClients);
-    std::vector<std::thread> clients;
-    for (int i = 0; i < kClients; ++i) {
-        clients.emplace_back([&, i] {
-            GameClient c(front.port());
-            const std::string name = "chef_" + std::to_string(i);
-            if (!c.handshake() || c.send("register", name + ";password;c@x.org") != "ok" ||
-                c.login(name, "password") != "ok") {
-                ++errors;
-                return;
-            }
-            for (int u = 1; u <= kUpdates; ++u) {
-                if (c.send("score", std::to_string(u * 10) + ";" + std::to_string(u)) == "ok") {
-                    lastAck[i] = u;
-                    ++acknowledged;
-                } else {
-                    ++errors;
-                }
-            }
-            finals[i] = c.send("score", "").value_or("<no reply>");
-        });
-    }
-    for (int i = 0; i < 3000 && acknowledged < kClients * kUpdates / 3; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    one.restart();
-    for (auto& t : clients) t.join();
+    FloodResult r;
+    flood(front.port(), [&] { one.restart(); }, r);
+    const auto& lastAck = r.lastAck;
+    const auto& finals = r.finals;
+    const int errors = r.errors;
 
     // Nothing acknowledged is lost; a request cut by the restart was never acknowledged.
     for (int i = 0; i < kClients; ++i)

@@ -143,97 +143,64 @@ constexpr int kSmallButtonsTop = kWindowHeight - 18 - 80 - 6;
 // 100-pixel text fields at y 4.
 constexpr int kScoreStripHeight = 104;
 
+// One screen's column from its title down: 'P' a paragraph of the key, 'B' a
+// row of buttons, 'I' a label and input row, 'S' a score strip (10 below the
+// text above it).
+struct ScreenColumn {
+  const char* screen;
+  int titleY;
+  std::vector<std::pair<char, const char*>> items;
+  int limit;
+};
+
+std::vector<ScreenColumn> screenColumns() {
+  std::vector<ScreenColumn> c = {
+      // welcome, service unreachable: title moved down by 50, text, three buttons
+      {"welcome (offline)", kTextGap + 50, {{'P', "WELCOME NETWORK UNAVAILABLE EXPLAINED"}, {'B', ""}, {'B', ""}, {'B', ""}},
+       kSmallButtonsTop},
+      {"login form", kTextGap, {{'P', "LOGIN EXPLAINED"}, {'I', ""}, {'I', ""}, {'B', ""}}, kSmallButtonsTop},
+      {"registration form", kTextGap, {{'P', "REGISTER EXPLAINED"}, {'I', ""}, {'I', ""}, {'I', ""}, {'B', ""}},
+       kSmallButtonsTop},
+      {"registration done", 100, {{'P', "REGISTER SUCCESS EXPLAINED"}, {'B', ""}}, kWindowHeight},
+      {"new version", kTextGap + 150, {{'P', "NEW VERSION EXPLAINED"}, {'B', ""}, {'B', ""}}, kWindowHeight},
+      {"game over", kTextGap,
+       {{'P', "GAME OVER EXPLAINED CURRENT SCORE"}, {'S', ""}, {'P', "GAME OVER EXPLAINED TOTAL SCORE"}, {'S', ""}, {'B', ""}},
+       kWindowHeight},
+      // return and more share a row
+      {"CREDITS EXPLAINED", kTextGap, {{'P', "CREDITS EXPLAINED"}, {'B', ""}}, kWindowHeight},
+  };
+  // The network-error panels clear the whole screen first; retry and cancel share a row.
+  for (const char* key : {"LOGIN NETWORK ERROR EXPLAINED", "REGISTER NETWORK ERROR EXPLAINED"}) {
+    c.push_back({key, kTextGap, {{'P', key}, {'B', ""}}, kWindowHeight});
+  }
+  for (const char* key : {"INSTRUCTIONS EXPLAINED", "PRIVACY EXPLAINED", "PX EXPLAINED", "YEN EXPLAINED"}) {
+    c.push_back({key, kTextGap, {{'P', key}, {'B', ""}, {'B', ""}}, kWindowHeight});
+  }
+  return c;
+}
+
 TEST_P(LanguageFile, ParagraphsLeaveRoomForTheirScreens) {
   Fonts& fonts = Fonts::get();
   ASSERT_EQ(fonts.problem(), "");
   const int skip = fonts.lineSkip(false, fontSize(Widget::Text));
   ASSERT_GT(skip, 0);
-  auto height = [&](const char* key) {
-    const Entry* e = entry(key);
-    const size_t lines = e == nullptr ? 1 : splitLines(e->text).size();
-    return static_cast<int>(lines) * skip + kGutters;
-  };
-  auto paragraph = [&](ScreenStack& s, const char* key) { s.put(kTextGap, height(key)); };
-  auto button = [&](ScreenStack& s) { s.put(kButtonGap, kButtonHeight); };
-  auto title = [&](int y) { return ScreenStack(y + kTitleHeight); };
-
-  struct Check {
-    const char* screen;
-    int bottom;
-    int limit;
-  };
-  std::vector<Check> checks;
-
-  {  // welcome, service unreachable: title moved down by 50, text, three buttons
-    ScreenStack s = title(kTextGap + 50);
-    paragraph(s, "WELCOME NETWORK UNAVAILABLE EXPLAINED");
-    button(s);
-    button(s);
-    button(s);
-    checks.push_back({"welcome (offline)", s.bottom(), kSmallButtonsTop});
-  }
-  {  // login form: text, two label/input rows, one row of buttons
-    ScreenStack s = title(kTextGap);
-    paragraph(s, "LOGIN EXPLAINED");
-    s.put(kTextGap, kInputHeight);
-    s.put(kTextGap, kInputHeight);
-    button(s);
-    checks.push_back({"login form", s.bottom(), kSmallButtonsTop});
-  }
-  {  // registration form: three label/input rows
-    ScreenStack s = title(kTextGap);
-    paragraph(s, "REGISTER EXPLAINED");
-    s.put(kTextGap, kInputHeight);
-    s.put(kTextGap, kInputHeight);
-    s.put(kTextGap, kInputHeight);
-    button(s);
-    checks.push_back({"registration form", s.bottom(), kSmallButtonsTop});
-  }
-  for (const char* key : {"LOGIN NETWORK ERROR EXPLAINED", "REGISTER NETWORK ERROR EXPLAINED"}) {
-    ScreenStack s = title(kTextGap);  // the whole screen was cleared first
-    paragraph(s, key);
-    button(s);  // retry and cancel share a row
-    checks.push_back({key, s.bottom(), kWindowHeight});
-  }
-  {
-    ScreenStack s = title(100);
-    paragraph(s, "REGISTER SUCCESS EXPLAINED");
-    button(s);
-    checks.push_back({"registration done", s.bottom(), kWindowHeight});
-  }
-  {
-    ScreenStack s = title(kTextGap + 150);
-    paragraph(s, "NEW VERSION EXPLAINED");
-    button(s);
-    button(s);
-    checks.push_back({"new version", s.bottom(), kWindowHeight});
-  }
-  {
-    ScreenStack s = title(kTextGap);
-    paragraph(s, "GAME OVER EXPLAINED CURRENT SCORE");
-    s.put(10, kScoreStripHeight);
-    paragraph(s, "GAME OVER EXPLAINED TOTAL SCORE");
-    s.put(10, kScoreStripHeight);
-    button(s);
-    checks.push_back({"game over", s.bottom(), kWindowHeight});
-  }
-  for (const char* key : {"INSTRUCTIONS EXPLAINED", "PRIVACY EXPLAINED", "PX EXPLAINED", "YEN EXPLAINED"}) {
-    ScreenStack s = title(kTextGap);
-    paragraph(s, key);
-    button(s);
-    button(s);
-    checks.push_back({key, s.bottom(), kWindowHeight});
-  }
-  {
-    ScreenStack s = title(kTextGap);
-    paragraph(s, "CREDITS EXPLAINED");
-    button(s);  // return and more share a row
-    checks.push_back({"CREDITS EXPLAINED", s.bottom(), kWindowHeight});
-  }
-
-  for (const Check& c : checks) {
-    EXPECT_LE(c.bottom, c.limit) << GetParam() << ": the " << c.screen << " screen ends at y " << c.bottom
-                                 << ", past " << c.limit;
+  for (const ScreenColumn& column : screenColumns()) {
+    ScreenStack s(column.titleY + kTitleHeight);
+    for (const auto& [kind, key] : column.items) {
+      if (kind == 'P') {
+        const Entry* e = entry(key);
+        const size_t lines = e == nullptr ? 1 : splitLines(e->text).size();
+        s.put(kTextGap, static_cast<int>(lines) * skip + kGutters);
+      } else if (kind == 'B') {
+        s.put(kButtonGap, kButtonHeight);
+      } else if (kind == 'I') {
+        s.put(kTextGap, kInputHeight);
+      } else {
+        s.put(10, kScoreStripHeight);
+      }
+    }
+    EXPECT_LE(s.bottom(), column.limit) << GetParam() << ": the " << column.screen << " screen ends at y "
+                                        << s.bottom() << ", past " << column.limit;
   }
 }
 
