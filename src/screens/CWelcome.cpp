@@ -33,9 +33,13 @@ CWelcome::CWelcome(const Value&) {
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
         // After a failed upload the totals shown hold a game the service
-        // missed: they are newer than the stored ones, and the next upload
-        // carries them, so they are not fetched over.
-        if (CNetworking::isLogged() && !CScore::uploadFailed()) {
+        // missed: they are newer than the stored ones, so they are not fetched
+        // over but sent again here, and a player who stops now loses nothing.
+        if (CNetworking::isLogged() && CScore::uploadFailed()) {
+            addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
+            std::make_shared<CNetworking>()->SendAsync(
+                CServiceCommands::SCORE, CServiceCommands::scoreUpdatePayload(CScore::px_, CScore::yen_), this);
+        } else if (CNetworking::isLogged()) {
             addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
             std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
         }
@@ -55,6 +59,7 @@ void CWelcome::Delete() {
     aux_stop_downloads();
     // A late reply must not change the totals under a game that has begun.
     removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
 }
 
 void CWelcome::aux_stop_handshake() {
@@ -124,6 +129,13 @@ void CWelcome::aux_error(scene::Event&) {
     aux_stop_downloads();
     MAux::lightBackground(*this, true);
     aux_welcome_menu(true);
+}
+
+void CWelcome::aux_score_resent(scene::Event&) {
+    removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
+    // Any reply means the service read them (a refusal leaves its own totals
+    // standing, which the next retrieval brings); no reply keeps them marked.
+    CScore::setUploadFailed(false);
 }
 
 void CWelcome::aux_score_retrieve(scene::Event& event) {

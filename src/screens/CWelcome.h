@@ -28,6 +28,8 @@ public:
     void aux_levels_ready(scene::Event& event);
     void aux_error(scene::Event& event);
     void aux_score_retrieve(scene::Event& event);
+    // The reply to totals sent again after a game's upload failed.
+    void aux_score_resent(scene::Event& event);
     void aux_welcome_menu(bool unavailable);
 
     // Longest crash log sent at once: a message holds at most 64 KiB, so the
