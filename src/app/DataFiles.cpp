@@ -7,8 +7,6 @@
 
 namespace DataFiles {
 
-namespace {
-
 std::vector<std::string> splitAt(const std::string& text, const std::string& separator) {
     std::vector<std::string> out;
     std::size_t start = 0;
@@ -17,6 +15,8 @@ std::vector<std::string> splitAt(const std::string& text, const std::string& sep
     out.push_back(text.substr(start));
     return out;
 }
+
+namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 

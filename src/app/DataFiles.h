@@ -9,6 +9,9 @@
 // so callers decide which records are too short to use.
 namespace DataFiles {
 
+// Pieces of text between every occurrence of a (non-empty) separator.
+std::vector<std::string> splitAt(const std::string& text, const std::string& separator);
+
 // Records ended by CR LF only; a lone CR or LF stays inside its record.
 std::vector<std::string> crlfRecords(const std::string& text);
 

@@ -14,24 +14,10 @@ int CTape::frame_delay_ = 0;
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, start);
-        if (at == std::string::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, at - start));
-        start = at + separator.size();
-    }
-}
-
 // "X,Y"; a missing or unreadable number reads as 0.
 scene::Point coordinate(const std::vector<std::string>& tokens, std::size_t index) {
     if (index >= tokens.size()) return {0, 0};
-    const auto xy = split(tokens[index], ",");
+    const auto xy = DataFiles::splitAt(tokens[index], ",");
     const double x = static_cast<double>(DataFiles::readInt(xy[0]));
     const double y = xy.size() > 1 ? static_cast<double>(DataFiles::readInt(xy[1])) : 0.0;
     return {x, y};
@@ -63,7 +49,7 @@ void CTape::aux_calculate_tape_coordinates(const std::string& path) {
     scene::Point last;
     for (const auto& line : DataFiles::crlfRecords(MAux::getText("assets/tavoli/" + path))) {
         if (line.empty()) continue;
-        const auto tokens = split(line, " ");
+        const auto tokens = DataFiles::splitAt(line, " ");
         if (tokens[0] == "#") {
             offset = coordinate(tokens, 1);
             continue;

@@ -163,7 +163,7 @@ TEST_F(AssetContent, BeltPathRunsOnTheBeltPicture) {
     const auto lines = DataFiles::crlfRecords(assets.text("assets/tavoli/game1.txt"));
     ASSERT_GE(lines.size(), 6u);
     auto xy = [&](int i) {
-        auto p = split(lines[static_cast<std::size_t>(i)], ",");
+        auto p = splitAt(lines[static_cast<std::size_t>(i)], ",");
         return Point{static_cast<double>(readInt(p[0])), p.size() > 1 ? static_cast<double>(readInt(p[1])) : 0.0};
     };
     const Point belt = xy(2), panel = xy(3), table = xy(4), score = xy(5);

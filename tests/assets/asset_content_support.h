@@ -30,19 +30,7 @@ using pelmora::scramble::Bytes;
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, const std::string& sep) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(sep, start);
-        if (at == std::string::npos) {
-            out.push_back(text.substr(start));
-            return out;
-        }
-        out.push_back(text.substr(start, at - start));
-        start = at + sep.size();
-    }
-}
+using DataFiles::splitAt;
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -140,13 +128,13 @@ struct Point { double x, y; };
 // The belt's path: 200 samples per curve, a point kept when more than 20 px from the last.
 std::vector<Point> beltPath(const std::string& text) {
     auto coord = [](const std::string& tok) {
-        auto xy = split(tok, ",");
+        auto xy = splitAt(tok, ",");
         return std::pair<int, int>{static_cast<int>(readInt(xy[0])), xy.size() > 1 ? static_cast<int>(readInt(xy[1])) : 0};
     };
     std::vector<Point> pts;
     std::pair<int, int> p0{0, 0}, off{0, 0};
-    for (const auto& line : split(text, "\r\n")) {
-        auto toks = split(line, " ");
+    for (const auto& line : splitAt(text, "\r\n")) {
+        auto toks = splitAt(line, " ");
         if (toks[0] == "#") {
             if (toks.size() > 1) off = coord(toks[1]);
         } else if (toks.size() == 1) {
