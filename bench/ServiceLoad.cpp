@@ -36,6 +36,10 @@ public:
         http_.set_connection_timeout(10, 0);
         http_.set_read_timeout(60, 0);
         http_.set_tcp_nodelay(true);
+        // The game's requests share one curl multi handle, which keeps its
+        // connections open between them: so does each client here, and the
+        // figures are the service's, not those of a TCP connection per request.
+        http_.set_keep_alive(true);
     }
     std::optional<std::string> post(const std::string& script, const std::string& text, bool master = false) {
         const std::string key = master ? sc::MASTER_KEY : key_;
