@@ -11,7 +11,7 @@
 #include "ServiceRig.h"
 #include "scramble/Protocol.h"
 
-#include <httplib.h>
+#include <curl/curl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +20,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,25 +30,38 @@ namespace {
 namespace sc = pelmora::scramble;
 using Clock = std::chrono::steady_clock;
 
-// The game's side of the protocol, as plainly as possible.
+// The game's side of the protocol, as plainly as possible, through libcurl
+// as the game sends it: the connection stays open between requests, and a
+// request's head and body leave in one write.
 class LoadClient {
 public:
-    explicit LoadClient(int port) : http_("127.0.0.1", port) {
-        http_.set_connection_timeout(10, 0);
-        http_.set_read_timeout(60, 0);
-        http_.set_tcp_nodelay(true);
-        // The game's requests share one curl multi handle, which keeps its
-        // connections open between them: so does each client here, and the
-        // figures are the service's, not those of a TCP connection per request.
-        http_.set_keep_alive(true);
+    explicit LoadClient(int port)
+        : curl_(curl_easy_init()), base_("http://127.0.0.1:" + std::to_string(port) + sc::SERVICE_DIRECTORY) {
+        if (!curl_) throw std::runtime_error("curl_easy_init failed");
+        curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, 10000L);
+        curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, 60000L);
+        curl_easy_setopt(curl_, CURLOPT_TCP_NODELAY, 1L);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &LoadClient::received);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &reply_);
     }
+    ~LoadClient() { curl_easy_cleanup(curl_); }
+    LoadClient(const LoadClient&) = delete;
+    LoadClient& operator=(const LoadClient&) = delete;
+
     std::optional<std::string> post(const std::string& script, const std::string& text, bool master = false) {
         const std::string key = master ? sc::MASTER_KEY : key_;
-        auto res = http_.Post((std::string(sc::SERVICE_DIRECTORY) + script + "?id=" + id_).c_str(),
-                              sc::requestBody(text, sc::bytesOf(key), sc::systemRandom()),
-                              "application/x-www-form-urlencoded");
-        if (!res || res->status != 200) return std::nullopt;
-        return sc::openMessage(res->body, sc::bytesOf(key));
+        const std::string url = base_ + script + "?id=" + id_;
+        const std::string body = sc::requestBody(text, sc::bytesOf(key), sc::systemRandom());
+        curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+        reply_.clear();
+        long status = 0;
+        if (curl_easy_perform(curl_) != CURLE_OK ||
+            curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status != 200)
+            return std::nullopt;
+        return sc::openMessage(reply_, sc::bytesOf(key));
     }
     bool handshake() {
         const auto reply = post("ping.php", std::string(sc::HANDSHAKE_TAG) + "load;1.0.0;1" + id_, true);
@@ -68,7 +82,14 @@ public:
     }
 
 private:
-    httplib::Client http_;
+    static size_t received(char* data, size_t size, size_t count, void* reply) {
+        static_cast<std::string*>(reply)->append(data, size * count);
+        return size * count;
+    }
+
+    CURL* curl_;
+    std::string base_;
+    std::string reply_;
     std::string id_ = sc::NO_SESSION_ID;
     std::string key_;
     std::string name_;
@@ -166,6 +187,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
     try {
         std::vector<Figures> all;
         if (target) {
