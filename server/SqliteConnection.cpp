@@ -98,6 +98,7 @@ public:
     void begin() override { script("BEGIN IMMEDIATE"); }
     void commit() override { script("COMMIT"); }
     void rollback() override { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+    bool inTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
 
 private:
     sqlite3_stmt* prepared(const char* sql) {
