@@ -34,7 +34,7 @@ public:
             // Checkpoints (which wait for the disk) are the Database's
             // background work, not a cost of whichever change fills the log.
             script("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;"
-                   " PRAGMA wal_autocheckpoint = 0;");
+                   " PRAGMA wal_autocheckpoint = 0; PRAGMA journal_size_limit = 16777216;");
         } catch (...) {
             sqlite3_close(db_);
             throw;
