@@ -193,12 +193,6 @@ std::optional<UserRow> Database::findUser(const std::string& name) {
     return userOf(r);
 }
 
-std::optional<UserRow> Database::findUserById(std::int64_t id) {
-    const auto r = lease()->run("SELECT id, name, password_hash, px, yen FROM users WHERE id = ?1", {id});
-    if (r.rows.empty()) return std::nullopt;
-    return userOf(r);
-}
-
 bool Database::userExists(const std::string& name) { return findUser(name).has_value(); }
 
 bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen) {
@@ -229,8 +223,12 @@ void Database::openSession(const SessionRow& s) {
 }
 
 std::optional<SessionRow> Database::findSession(const std::string& idHash) {
-    const auto r = lease()->run("SELECT id_hash, key_box, user_id, login_nonce, token_hash, password_mac, platform,"
-                                " version, build, created, seen FROM sessions WHERE id_hash = ?1",
+    // With its user: a request on a session mostly acts for that user, who
+    // then needs no statement of its own.
+    const auto r = lease()->run("SELECT s.id_hash, s.key_box, s.user_id, s.login_nonce, s.token_hash, s.password_mac,"
+                                " s.platform, s.version, s.build, s.created, s.seen,"
+                                " u.id, u.name, u.password_hash, u.px, u.yen"
+                                " FROM sessions s LEFT JOIN users u ON u.id = s.user_id WHERE s.id_hash = ?1",
                                 {idHash});
     if (r.rows.empty()) return std::nullopt;
     SessionRow s;
@@ -245,6 +243,8 @@ std::optional<SessionRow> Database::findSession(const std::string& idHash) {
     s.build = r.integer(0, 8);
     s.created = r.integer(0, 9);
     s.seen = r.integer(0, 10);
+    if (!r.isNull(0, 11))
+        s.user = UserRow{r.integer(0, 11), r.text(0, 12), r.text(0, 13), r.integer(0, 14), r.integer(0, 15)};
     return s;
 }
 

@@ -37,6 +37,7 @@ struct SessionRow {
     std::int64_t build = 0;
     std::int64_t created = 0;  // seconds since the epoch
     std::int64_t seen = 0;     // last request, seconds since the epoch
+    std::optional<UserRow> user;  // the logged-in user, read with the session
 };
 
 struct Standing {
@@ -86,7 +87,6 @@ public:
     AddUser addUser(const std::string& name, const std::string& email, const std::string& passwordHash);
     // Names compare without regard to ASCII letter case.
     std::optional<UserRow> findUser(const std::string& name);
-    std::optional<UserRow> findUserById(std::int64_t id);
     bool userExists(const std::string& name);
     // Stores new totals unless they have fewer experience points than the
     // stored ones (experience never decreases in play); false when refused.

@@ -185,9 +185,8 @@ std::optional<Service::LiveSession> Service::liveSession(const std::string& sess
 
 std::string Service::logged(const LiveSession& session) {
     // Nobody: an empty name (and an empty password, so the client keeps a text).
-    if (!session.row.userId || session.row.tokenHash.empty()) return ";";
-    const auto user = db_.findUserById(*session.row.userId);
-    if (!user) return ";";
+    const auto& user = session.row.user;
+    if (!user || session.row.tokenHash.empty()) return ";";
     // The session's token stands in for the password, which the service never keeps.
     return user->name + ";" + sessionToken(session.key, session.row.loginNonce);
 }
@@ -298,7 +297,9 @@ std::string Service::crashLog(const LiveSession& session, const std::vector<std:
 std::optional<UserRow> Service::authenticate(const LiveSession& session, const std::string& name,
                                              const std::string& password, const std::string& client) {
     if (name.empty() || !validUsername(name)) return std::nullopt;
-    auto user = db_.findUser(name);
+    // Names compare without regard to letter case, as the database does.
+    const auto& own = session.row.user;
+    auto user = own && lowered(own->name) == lowered(name) ? own : db_.findUser(name);
     if (!user) return std::nullopt;
     // The user logged in on this session: the session's token or the password
     // given at login, checked cheaply.
