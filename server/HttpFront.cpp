@@ -118,8 +118,9 @@ public:
         return all;
     }
 
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { addressOf(fd_, true, ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { addressOf(fd_, false, ip, port); }
+    // Asked for on every request; a connection's addresses never change.
+    void get_remote_ip_and_port(std::string& ip, int& port) const override { remote_.get(fd_, true, ip, port); }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { local_.get(fd_, false, ip, port); }
     socket_t socket() const override { return fd_; }
 
 private:
@@ -132,6 +133,21 @@ private:
     std::size_t end_ = 0;
     static constexpr std::size_t GATHER_BYTES = 64 * 1024;
     std::string out_;
+
+    struct Address {
+        void get(int fd, bool peer, std::string& ip, int& port) {
+            if (!known) {
+                addressOf(fd, peer, this->ip, this->port);
+                known = true;
+            }
+            ip = this->ip;
+            port = this->port;
+        }
+        bool known = false;
+        std::string ip;
+        int port = 0;
+    };
+    mutable Address remote_, local_;
 };
 
 }  // namespace
