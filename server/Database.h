@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GroupCommit.h"
 #include "SqlConnection.h"
 
 #include <condition_variable>
@@ -36,6 +37,7 @@ struct SessionRow {
     std::int64_t build = 0;
     std::int64_t created = 0;  // seconds since the epoch
     std::int64_t seen = 0;     // last request, seconds since the epoch
+    std::optional<UserRow> user;  // the logged-in user, read with the session
 };
 
 struct Standing {
@@ -67,7 +69,8 @@ inline constexpr int SCHEMA_VERSION = 2;
 // The service's storage: users with their totals, sessions, crash records,
 // counters and settings, in either engine. Every operation is one statement
 // or one transaction, so several threads and several processes may use the
-// same database at once. Connections are pooled.
+// same database at once. Connections are pooled; on SQLite, changes made at
+// the same time are committed together (GroupCommit).
 class Database {
 public:
     // Opens the database and brings its schema up to date. Throws
@@ -84,7 +87,6 @@ public:
     AddUser addUser(const std::string& name, const std::string& email, const std::string& passwordHash);
     // Names compare without regard to ASCII letter case.
     std::optional<UserRow> findUser(const std::string& name);
-    std::optional<UserRow> findUserById(std::int64_t id);
     bool userExists(const std::string& name);
     // Stores new totals unless they have fewer experience points than the
     // stored ones (experience never decreases in play); false when refused.
@@ -119,10 +121,10 @@ public:
 private:
     class Lease;
     Lease lease();
-    // A lease for a change. SQLite lets one writer in at a time and makes the
-    // others sleep and retry, in steps of up to 100 ms: this process's writers
-    // queue here instead. Correctness never depends on it.
-    Lease writeLease();
+    // Runs a change: on SQLite in a transaction shared with the changes other
+    // threads make at the same time, on PostgreSQL on a connection of its own.
+    // A change of several statements takes effect whole or not at all.
+    void change(const GroupCommit::Change& body, bool severalStatements = false);
     void release(std::unique_ptr<SqlConnection> c);
     std::unique_ptr<SqlConnection> connect();
     void migrate();
@@ -139,7 +141,9 @@ private:
     std::condition_variable available_;
     std::vector<std::unique_ptr<SqlConnection>> idle_;
     std::size_t open_ = 0;
-    std::mutex sqliteWriter_;
+    // SQLite lets one writer in at a time (and makes the others sleep and
+    // retry, in steps of up to 100 ms): this process's writers meet here.
+    GroupCommit commits_;
     // Copies SQLite's write-ahead log into the database file once a second.
     void checkpointLoop();
     std::mutex checkpointMutex_;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace pelmora::server {
 
@@ -68,9 +69,14 @@ public:
     }
 
     bool is_readable() const override { return pos_ < end_ || waitFor(fd_, POLLIN, deadline_); }
-    bool is_writable() const override { return waitFor(fd_, POLLOUT, Clock::now() + limits_.writeTimeout); }
+    // Writes are gathered and leave in one go (see flush()); the socket is
+    // only waited for when the gathered bytes go out.
+    bool is_writable() const override { return true; }
 
     ssize_t read(char* ptr, size_t size) override {
+        // Whatever was written so far may be what the client waits for
+        // before it sends more ("100 Continue").
+        if (!out_.empty() && !flush()) return -1;
         if (pos_ < end_) {
             const std::size_t n = std::min(size, end_ - pos_);
             std::memcpy(ptr, buffer_ + pos_, n);
@@ -86,13 +92,35 @@ public:
         return read(ptr, size);
     }
 
+    // The library writes a reply's head and body separately; sent apart, each
+    // would be a segment of its own that wakes the client. They are gathered
+    // here and sent together once the reply is complete.
     ssize_t write(const char* ptr, size_t size) override {
-        if (!is_writable()) return -1;
-        return ::send(fd_, ptr, size, MSG_NOSIGNAL);
+        out_.append(ptr, size);
+        if (out_.size() >= GATHER_BYTES && !flush()) return -1;
+        return static_cast<ssize_t>(size);
     }
 
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { addressOf(fd_, true, ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { addressOf(fd_, false, ip, port); }
+    // Sends what was gathered; false when the client does not take it in time.
+    bool flush() {
+        std::size_t sent = 0;
+        while (sent < out_.size()) {
+            const ssize_t n = ::send(fd_, out_.data() + sent, out_.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+            } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) ||
+                       !waitFor(fd_, POLLOUT, Clock::now() + limits_.writeTimeout)) {
+                break;
+            }
+        }
+        const bool all = sent == out_.size();
+        out_.clear();
+        return all;
+    }
+
+    // Asked for on every request; a connection's addresses never change.
+    void get_remote_ip_and_port(std::string& ip, int& port) const override { remote_.get(fd_, true, ip, port); }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { local_.get(fd_, false, ip, port); }
     socket_t socket() const override { return fd_; }
 
 private:
@@ -103,6 +131,23 @@ private:
     char buffer_[4096];
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    static constexpr std::size_t GATHER_BYTES = 64 * 1024;
+    std::string out_;
+
+    struct Address {
+        void get(int fd, bool peer, std::string& ip, int& port) {
+            if (!known) {
+                addressOf(fd, peer, this->ip, this->port);
+                known = true;
+            }
+            ip = this->ip;
+            port = this->port;
+        }
+        bool known = false;
+        std::string ip;
+        int port = 0;
+    };
+    mutable Address remote_, local_;
 };
 
 }  // namespace
@@ -149,8 +194,8 @@ bool HttpFront::process_and_close_socket(socket_t sock) {
         if (!closing_) admitted = open_.insert(sock).second;
     }
     if (admitted) {
-        // A reply goes out in more than one write; without this the second
-        // waits for the client's delayed acknowledgement of the first.
+        // A long reply goes out in more than one write; without this the
+        // last waits for the client's delayed acknowledgement of the others.
         const int on = 1;
         ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         ConnectionStream stream(sock, limits_);
@@ -166,6 +211,7 @@ bool HttpFront::process_and_close_socket(socket_t sock) {
             closeRequested = false;
             bool closed = false;
             ok = process_request(stream, left == 1, closed, nullptr);
+            ok = stream.flush() && ok;
             setBusy(sock, false);
             if (!ok || closed || closeRequested) break;
         }

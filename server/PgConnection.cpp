@@ -72,6 +72,10 @@ public:
     void begin() override { script("BEGIN"); }
     void commit() override { script("COMMIT"); }
     void rollback() override { Result r(PQexec(conn_, "ROLLBACK")); }
+    bool inTransaction() const override {
+        const auto status = PQtransactionStatus(conn_);
+        return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+    }
     bool usable() const override {
         return PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "SessionSecrets.h"
 
 #include <array>
 #include <atomic>
@@ -34,9 +35,6 @@ struct HttpReply {
     std::string body;
     std::string contentType = "text/plain; charset=utf-8";
 };
-
-// The name under which a session id is stored.
-std::string sessionIdHash(std::string_view sessionId);
 
 // The game's service scripts, independent of the HTTP library: decodes a
 // request body, runs the command and seals the reply under the same key.

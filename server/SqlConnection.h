@@ -55,6 +55,8 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // Whether a transaction is open (an error may have ended it).
+    virtual bool inTransaction() const = 0;
     // False once the connection is lost; the pool then opens a new one.
     virtual bool usable() const { return true; }
 };

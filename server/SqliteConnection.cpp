@@ -34,7 +34,7 @@ public:
             // Checkpoints (which wait for the disk) are the Database's
             // background work, not a cost of whichever change fills the log.
             script("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;"
-                   " PRAGMA wal_autocheckpoint = 0;");
+                   " PRAGMA wal_autocheckpoint = 0; PRAGMA journal_size_limit = 16777216;");
         } catch (...) {
             sqlite3_close(db_);
             throw;
@@ -98,6 +98,7 @@ public:
     void begin() override { script("BEGIN IMMEDIATE"); }
     void commit() override { script("COMMIT"); }
     void rollback() override { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+    bool inTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
 
 private:
     sqlite3_stmt* prepared(const char* sql) {

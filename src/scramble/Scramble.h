@@ -70,8 +70,8 @@ inline std::string textOf(ByteView data) {
     return {reinterpret_cast<const char*>(data.data()), data.size()};
 }
 
-// A RandomFn drawing from the operating system's generator (std::random_device),
-// for tools and the service; safe to call from several threads.
+// A RandomFn for tools and the service: a generator per thread, seeded from
+// the operating system's (std::random_device); safe to call from several threads.
 RandomFn systemRandom();
 
 }  // namespace pelmora::scramble
