@@ -30,13 +30,12 @@ std::shared_ptr<BitmapData> BitmapData::fromBytes(std::span<const std::uint8_t> 
     detail::ensureImageLibrary();
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return nullptr;
-    SDL_Surface* decoded = IMG_Load_RW(rw, 1);
+    const detail::SurfacePtr decoded(IMG_Load_RW(rw, 1));
     if (!decoded) return nullptr;
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(decoded);
+    detail::SurfacePtr argb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb) return nullptr;
-    SDL_SetSurfaceBlendMode(argb, SDL_BLENDMODE_BLEND);
-    return std::shared_ptr<BitmapData>(new BitmapData(argb));
+    SDL_SetSurfaceBlendMode(argb.get(), SDL_BLENDMODE_BLEND);
+    return std::shared_ptr<BitmapData>(new BitmapData(argb.release()));
 }
 
 int BitmapData::width() const { return impl_->surface ? impl_->surface->w : 0; }

@@ -79,9 +79,8 @@ SDL_Color sdlColor(std::uint32_t rgb) {
 
 // Renders text in f and blends it onto dst with its top left at (x, y).
 void drawText(SDL_Surface* dst, TTF_Font* f, const std::string& text, std::uint32_t color, int x, int y) {
-    if (SDL_Surface* g = TTF_RenderUTF8_Blended(f, text.c_str(), sdlColor(color))) {
-        blendOnto(dst, g, x, y);
-        SDL_FreeSurface(g);
+    if (const detail::SurfacePtr g{TTF_RenderUTF8_Blended(f, text.c_str(), sdlColor(color))}) {
+        blendOnto(dst, g.get(), x, y);
     }
 }
 
