@@ -13,11 +13,7 @@ AssetPackage::AssetPackage(const std::string& path, const std::vector<std::uint8
     }
 }
 
-std::optional<AssetPackage::Record> AssetPackage::find(const std::string& name) const {
-    auto rec = reader_->find(name);
-    if (!rec) return std::nullopt;
-    return Record{rec->offset, rec->length};
-}
+std::optional<AssetPackage::Record> AssetPackage::find(const std::string& name) const { return reader_->find(name); }
 
 std::string AssetPackage::text(const std::string& name) const {
     auto bytes = reader_->read(name);

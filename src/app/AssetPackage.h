@@ -21,10 +21,7 @@ public:
         using std::runtime_error::runtime_error;
     };
 
-    struct Record {
-        std::int64_t offset;
-        std::int64_t length;
-    };
+    using Record = pelmora::scramble::PackageReader::Record;
 
     // Reads the whole file and checks its directory under the key.
     AssetPackage(const std::string& path, const std::vector<std::uint8_t>& key);

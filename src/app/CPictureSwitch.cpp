@@ -1,7 +1,5 @@
 #include "app/CPictureSwitch.h"
 
-#include "app/MAux.h"
-
 CPictureSwitch::CPictureSwitch(const char* overType) : overType_(overType) {
     addEventListener(overType_, this, &CPictureSwitch::listener_mouse_over);
     addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CPictureSwitch::listener_mouse_out);
@@ -13,8 +11,6 @@ void CPictureSwitch::Delete() {
     removeEventListener(scene::MouseEvent::MOUSE_OUT, this, &CPictureSwitch::listener_mouse_out);
     removeEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CPictureSwitch::listener_mouse_click);
 }
-
-std::shared_ptr<scene::Sprite> CPictureSwitch::picture(const std::string& name) { return MAux::pictureSprite(name); }
 
 void CPictureSwitch::showOnly(const std::shared_ptr<scene::Sprite>& shown,
                               std::initializer_list<const std::shared_ptr<scene::Sprite>*> pictures) {

@@ -30,8 +30,6 @@ protected:
     // ("mouseMove" or "mouseOver").
     explicit CPictureSwitch(const char* overType);
 
-    // A sprite of a package picture.
-    static std::shared_ptr<scene::Sprite> picture(const std::string& name);
     // Of the given pictures, only the shown one is visible.
     static void showOnly(const std::shared_ptr<scene::Sprite>& shown,
                          std::initializer_list<const std::shared_ptr<scene::Sprite>*> pictures);

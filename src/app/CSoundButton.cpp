@@ -1,12 +1,13 @@
 #include "app/CSoundButton.h"
 
+#include "app/MAux.h"
 #include "app/CSound.h"
 
 CSoundButton::CSoundButton(void*) : CPictureSwitch(scene::MouseEvent::MOUSE_MOVE) {
-    button_on_ = picture("assets/music/on.png");
-    button_on_over_ = picture("assets/music/on_over.png");
-    button_off_ = picture("assets/music/off.png");
-    button_off_over_ = picture("assets/music/off_over.png");
+    button_on_ = MAux::pictureSprite("assets/music/on.png");
+    button_on_over_ = MAux::pictureSprite("assets/music/on_over.png");
+    button_off_ = MAux::pictureSprite("assets/music/off.png");
+    button_off_over_ = MAux::pictureSprite("assets/music/off_over.png");
     for (auto* p : {&button_on_, &button_on_over_, &button_off_, &button_off_over_}) addChild(*p);
     aux_show(CSound::isEnabled() ? button_on_ : button_off_);
 }

@@ -1,14 +1,15 @@
 #include "ui/CButtonLanguage.h"
 
+#include "app/MAux.h"
 #include "app/CML.h"
 #include "app/CMain.h"
 
 CButtonLanguage::CButtonLanguage(const std::string& language)
     : CPictureSwitch(scene::MouseEvent::MOUSE_MOVE), id_(language) {
     const std::string base = "assets/languages/" + language;
-    button_ = picture(base + "_off.png");
-    button_over_ = picture(base + "_over.png");
-    button_on_ = picture(base + "_on.png");
+    button_ = MAux::pictureSprite(base + "_off.png");
+    button_over_ = MAux::pictureSprite(base + "_over.png");
+    button_on_ = MAux::pictureSprite(base + "_on.png");
     addChild(button_);
     addChild(button_over_);
     addChild(button_on_);

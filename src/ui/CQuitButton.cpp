@@ -1,10 +1,11 @@
 #include "ui/CQuitButton.h"
 
+#include "app/MAux.h"
 #include "app/CMain.h"
 
 CQuitButton::CQuitButton() : CPictureSwitch(scene::MouseEvent::MOUSE_OVER) {
-    button_ = picture("assets/quit.png");
-    button_over_ = picture("assets/quit_over.png");
+    button_ = MAux::pictureSprite("assets/quit.png");
+    button_over_ = MAux::pictureSprite("assets/quit_over.png");
     addChild(button_);
 }
 
