@@ -4,7 +4,9 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all run test build deps test-fast test-asan contact-sheet bench clean
+COVERAGE_DIR ?= build-coverage
+
+.PHONY: all run test build deps test-fast test-asan contact-sheet bench mutants coverage clean
 
 all: build
 
@@ -39,5 +41,15 @@ contact-sheet: build
 bench: build
 	$(BUILD_DIR)/bin/pelmora-bench
 
+# Each mutant of tests/mutants.txt against the whole suite, in build-mutants/. Slow; not part of make test.
+mutants: deps
+	JOBS=$(JOBS) ./scripts/mutants
+
+# Line and branch coverage of the whole suite: build-coverage/coverage.html and a summary per folder.
+coverage: deps
+	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DPELMORA_COVERAGE=ON $(CMAKE_FLAGS)
+	cmake --build $(COVERAGE_DIR) -j$(JOBS)
+	JOBS=$(JOBS) ./scripts/coverage $(COVERAGE_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(COVERAGE_DIR) build-mutants

@@ -95,13 +95,23 @@ TEST_F(BeltClocks, AnUnansweredOrderWorriesThenDriftsInwardAndLeavesUnpaid) {
 TEST_F(BeltClocks, TheOrderClockNeverStallsAndTheBeltStopsWhenTheGameEnds) {
     CPxIcon::setLevels("0\tx\t-\t0\t1000\r\n");
     auto tape = belt();
-    for (int i = 0; i < 300; ++i) {
+    stepTape(*tape, 119);
+    EXPECT_EQ(host_->newOrders, 0);
+    stepTape(*tape, 1);
+    EXPECT_EQ(host_->newOrders, 1);  // the first order comes after two seconds
+    for (int i = 0; i < 179; ++i) {
         tape->count_for_next_order_ = 1;
         stepTape(*tape, 1);
         ASSERT_GE(tape->count_for_next_order_, 1) << i;
     }
-    EXPECT_EQ(host_->newOrders, 300);
+    EXPECT_EQ(host_->newOrders, 180);
+    EXPECT_EQ(host_->consumes, 0);
+    stepTape(*tape, 1);
     EXPECT_EQ(host_->consumes, 1);  // 300 frames in, the first customer may take a plate
+    stepTape(*tape, 599);
+    EXPECT_EQ(host_->consumes, 1);
+    stepTape(*tape, 1);
+    EXPECT_EQ(host_->consumes, 2);  // and another every ten seconds
     tape->count_for_next_order_ = 30;
     tape->decreaseNewOrderCounter();
     EXPECT_EQ(tape->count_for_next_order_, 1);
@@ -128,4 +138,12 @@ TEST_F(BeltClocks, APlateReplacesTheOrderClosestToExpiringAndTakesItsPrice) {
     EXPECT_EQ(tape->getAnyPlateNotOrdered(), plate);
     plate->setPositive(true);
     EXPECT_EQ(tape->getAnyPlateNotOrdered(), nullptr);
+    // Equally patient customers: the one in the higher slot is served first.
+    auto d = std::make_shared<COrder>("maki_tonno", 250);
+    d->setLifespan(300);
+    ASSERT_TRUE(tape->putOrder(d));
+    auto second = std::make_shared<CPlate>("maki_tonno");
+    ASSERT_TRUE(tape->replaceOrderWithPlate(second));
+    EXPECT_EQ(tape->tape_[tape->slots_ - 1], second);
+    EXPECT_EQ(second->getYen(), 300);
 }

@@ -13,6 +13,7 @@
 #include "game/CSlot.h"
 #include "game/CTape.h"
 #include "game/CTapeHost.h"
+#include "recipes/CPxIcon.h"
 #include "support/TestGame.h"
 
 namespace gametest {
@@ -23,6 +24,7 @@ inline void resetGameStatics() {
     CScore::reset();
     CSlot::reset();
     CGame::reset();
+    CPxIcon::reset();
 }
 
 class GameTest : public testsupport::GameFixture {

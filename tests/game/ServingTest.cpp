@@ -1,10 +1,13 @@
 // Serving and economy, the order queue and the order panel.
 
+#include <set>
+
 #include "GameTestSupport.h"
 #include "game/CEaters.h"
 #include "game/COrders.h"
 #include "game/CPlate.h"
 #include "recipes/CIngredients.h"
+#include "recipes/CPxIcon.h"
 #include "recipes/CPreparations.h"
 #include "recipes/CTable.h"
 
@@ -38,11 +41,11 @@ protected:
 }  // namespace
 
 TEST_F(Serving, AServedOrderEarnsExperienceAtOnceAndItsPriceWhenEaten) {
-    auto game = startGame(stage(), 1);
+    auto game = startGame(stage(), 2);
     game->listener_new_order();
     auto order = std::dynamic_pointer_cast<COrder>(onBelt(*game));
     ASSERT_TRUE(order);
-    EXPECT_EQ(game->score_->orders_, 0);
+    EXPECT_EQ(game->score_->orders_, 1);
     int px = 0;
     pick(*game, order->getKind(), &px);
     ASSERT_NE(game->table_->getCurrentPreparation(), nullptr);
@@ -53,9 +56,32 @@ TEST_F(Serving, AServedOrderEarnsExperienceAtOnceAndItsPriceWhenEaten) {
     EXPECT_EQ(plate->getYen(), order->getYen());
     EXPECT_TRUE(game->ingredients_->getRecipe().empty());
     EXPECT_EQ(game->table_->getCurrentPreparation(), nullptr);
-    stepTape(*game->tape_, 700);
-    EXPECT_EQ(CScore::yen_, order->getYen());
     EXPECT_EQ(CScore::actual_px_, px + 20);
+
+    // What leaves the belt is booked on the frame it goes: the served plate after
+    // 600 frames of eating and 100 of leaving, an expired order after its patience
+    // and 100, an unordered plate nobody took after 1800 and 100, at its ingredients' cost.
+    const int cost = pick(*game, order->getKind());
+    game->listener_reset_recipe();
+    game->listener_new_order();
+    auto expiring = std::dynamic_pointer_cast<COrder>(game->tape_->tape_[game->tape_->slots_ - 3]);
+    ASSERT_TRUE(expiring);
+    expiring->setLifespan(300);
+    game->tape_->count_for_next_consume_ = 1 << 20;  // no customer takes the unordered plate
+    int done = 0;
+    const auto yenAt = [&](int frame) {
+        stepTape(*game->tape_, frame - done);
+        done = frame;
+        return CScore::yen_;
+    };
+    const int price = order->getYen(), lost = expiring->getYen();
+    EXPECT_EQ(yenAt(399), 0);
+    EXPECT_EQ(yenAt(400), -lost);
+    EXPECT_EQ(yenAt(699), -lost);
+    EXPECT_EQ(yenAt(700), price - lost);
+    EXPECT_EQ(yenAt(1899), price - lost);
+    EXPECT_EQ(yenAt(1900), price - lost - cost);
+    EXPECT_TRUE(game->tape_->isEmpty());
 }
 
 TEST_F(Serving, UnorderedPlatesEarnOncePerRecentKindAndWasteCostsTheIngredients) {
@@ -68,11 +94,17 @@ TEST_F(Serving, UnorderedPlatesEarnOncePerRecentKindAndWasteCostsTheIngredients)
     ASSERT_TRUE(plate);
     EXPECT_EQ(plate->getYen(), yen);
     // A customer takes it: the worried face goes at once, and the plate is paid when eaten.
+    // About one look in five takes the plate.
     plate->hurryUp(0, 0);
-    MAux::seed(3);
-    while (!plate->getPositive()) game->listener_new_consume();
+    std::size_t taken = 0;
+    for (int look = 0; look < 200; ++look, plate->setPositive(false)) {
+        game->listener_new_consume();
+        taken += plate->getPositive();
+    }
+    EXPECT_GT(taken, 20u);
+    EXPECT_LT(taken, 65u);
     EXPECT_FALSE(plate->hurry_->visible());
-    EXPECT_EQ(game->getEaters()->eaters_.size(), 1u);
+    EXPECT_EQ(game->getEaters()->eaters_.size(), taken);
 
     pick(*game, "maki_tonno");
     game->listener_reset_recipe();
@@ -82,6 +114,18 @@ TEST_F(Serving, UnorderedPlatesEarnOncePerRecentKindAndWasteCostsTheIngredients)
     pick(*next, "maki_tonno");
     next->listener_reset_recipe();
     EXPECT_EQ(CScore::px_, px);
+    // Three other kinds push it out of the memory, and it earns again.
+    auto kinds = COrders::servableKinds(*next->preparations_);
+    std::erase(kinds, "maki_tonno");
+    ASSERT_GE(kinds.size(), 3u);
+    int others = 0;
+    for (int k = 0; k < 3; ++k) {
+        pick(*next, kinds[k], &others);
+        next->listener_reset_recipe();
+    }
+    pick(*next, "maki_tonno");
+    next->listener_reset_recipe();
+    EXPECT_EQ(CScore::px_, 2 * px + others);
 
     // Rice alone is no plate: its price is lost and the strip starts over.
     const auto rice = next->ingredients_->getIngredients()[0];
@@ -93,6 +137,21 @@ TEST_F(Serving, UnorderedPlatesEarnOncePerRecentKindAndWasteCostsTheIngredients)
     EXPECT_TRUE(next->ingredients_->getRecipe().empty());
 }
 
+TEST_F(Serving, AFullBeltSendsOrdersToTheBackOfTheQueueAndThrowsPlatesAway) {
+    auto game = startGame(stage(), 3);
+    while (game->tape_->putPlate(std::make_shared<CPlate>("maki_tonno"))) {
+    }
+    const auto first = game->orders_->orders_.front();
+    game->listener_new_order();
+    ASSERT_EQ(game->orders_->getOrdersCount(), 3);
+    EXPECT_EQ(game->orders_->orders_.back(), first);
+    EXPECT_EQ(game->score_->orders_, 3);
+    const int cost = pick(*game, "futomaki");
+    game->listener_reset_recipe();
+    EXPECT_EQ(CScore::yen_, -cost);
+    EXPECT_EQ(CScore::px_, 0);
+}
+
 TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
     auto game = startGame(stage(), 3);
     game->listener_new_order();
@@ -102,7 +161,7 @@ TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
     auto panel = game->evidenced_order_next_;
     game->listener_order_click(std::dynamic_pointer_cast<COrder>(game->tape_->tape_[game->tape_->slots_ - 2]));
     EXPECT_EQ(game->evidenced_order_next_, panel);  // a second press waits for nothing
-    EXPECT_EQ(game->tape_->count_for_next_order_ >= 1, true);
+    EXPECT_EQ(game->tape_->count_for_next_order_, 60);  // the first press brought the next order a second closer
     // The panel sits in the middle of the window, even with texts below it.
     auto text = CFloatingText::show("+ 100", CGame::COLOR_PX, game.get(), "px");
     EXPECT_NEAR(panel->x() + panel->width() / 2, 400, 7);
@@ -117,7 +176,16 @@ TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
     ASSERT_NE(hit, nullptr);
     EXPECT_TRUE(tile->contains(hit)) << hit;
 
-    h().step(200);
+    // A second to fade in, two to read, a quarter to fade out.
+    h().step(61);
+    EXPECT_EQ(game->evidenced_order_, panel);
+    EXPECT_EQ(panel->alpha(), 1);
+    h().step(120);
+    EXPECT_EQ(panel->alpha(), 1);
+    h().step(15);
+    EXPECT_EQ(panel->alpha(), 0);
+    EXPECT_TRUE(panel->parent());
+    h().step(1);
     EXPECT_EQ(game->evidenced_order_, nullptr);
     EXPECT_EQ(panel->parent(), nullptr);
 }
@@ -127,11 +195,21 @@ TEST_F(Serving, OrdersAreDrawnOnlyForPlatesARecipeMakes) {
               testsupport::bytes("first\tx\ta\r\nsecond\tx\ta\r\nbare\tx\r\nother\tx\tb\tc\r\n")}});
     CPreparations tree([](const std::string& kind) { return std::make_shared<CPlate>(kind); });
     EXPECT_EQ(COrders::servableKinds(tree), (std::vector<std::string>{"second", "other"}));
-    COrders orders(50, tree, nullptr);
+    // Prices of 250 to 450 in steps of 50; patience of 60 to 119 whole seconds at difficulty 1.
+    CPxIcon::setLevels("0\tx\t-\t0\t1\r\n");
+    COrders orders(400, tree, nullptr);
+    std::set<int> prices;
+    int least = 1 << 20, most = 0;
     for (const auto& o : orders.orders_) {
         EXPECT_TRUE(o->getKind() == "second" || o->getKind() == "other");
-        EXPECT_EQ(o->getYen() % 50, 0);
+        EXPECT_EQ(o->getLifespan() % 60, 0);
+        prices.insert(o->getYen());
+        least = std::min(least, o->getLifespan() / 60);
+        most = std::max(most, o->getLifespan() / 60);
     }
+    EXPECT_EQ(prices, (std::set<int>{250, 300, 350, 400, 450}));
+    EXPECT_EQ(least, 60);
+    EXPECT_EQ(most, 119);
 
     package({{"assets/preparazioni/preparazioni.txt", testsupport::bytes("bare\tx\r\n")}});
     MAux::reset();

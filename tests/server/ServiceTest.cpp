@@ -516,6 +516,17 @@ TEST_P(Service, IdleSessionsExpireAndArePurged) {
     EXPECT_EQ(c.lastStatus, 403);
     connected();
     EXPECT_FALSE(db().findSession(pelmora::server::sessionIdHash(c.sessionId)));
+
+    // Kept busy, a session still ends when its lifetime is over.
+    tweak_ = [](ServerConfig& c) { c.service.sessionLifetimeSeconds = 2; };
+    restart();
+    GameClient busy = connected();
+    int answered = 0;
+    for (int i = 0; i < 12 && busy.send("levels", ""); ++i, ++answered)
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_GE(answered, 3);
+    EXPECT_LT(answered, 12);
+    EXPECT_EQ(busy.lastStatus, 403);
 }
 
 TEST_P(Service, CrashRecordsAreCappedInSizeRateAndNumber) {
