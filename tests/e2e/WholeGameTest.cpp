@@ -243,12 +243,12 @@ TEST_F(WholeGame, TwoGamesInARowShareOnlyTheRecentPlatesAndTheBeltPace) {
     press(*game()->score_->cquitbutton_);  // quits with a text still rising
     h().step(3);
     EXPECT_FALSE(CFloatingText::isFloatingRunning());
-    choose(6);
+    choose(12);
     h().step();
     EXPECT_EQ(CGame::latest_plates_, std::vector<std::string>{"maki_tonno"});
     EXPECT_EQ(CTape::frame_delay_, (delay + 2) % 16);  // counted on over the new belt's two frames
     EXPECT_EQ(scene::EventDispatcher::frameListenerCount(), idle);
-    EXPECT_EQ(game()->orders_->getOrdersCount() + (game()->tape_->isEmpty() ? 0 : 1), 6);
+    EXPECT_EQ(game()->orders_->getOrdersCount() + (game()->tape_->isEmpty() ? 0 : 1), 12);
     EXPECT_EQ(CScore::actual_px_, 0);
 }
 

@@ -41,7 +41,9 @@ protected:
 }  // namespace
 
 TEST_F(Serving, AServedOrderEarnsExperienceAtOnceAndItsPriceWhenEaten) {
+    CPxIcon::setLevels("0\ta\t-\t0\t1\r\n1\tb\t-\t1\t1\r\n");
     auto game = startGame(stage(), 2);
+    EXPECT_EQ(game->score_->pximage_->getLevel(), 0);
     game->listener_new_order();
     auto order = std::dynamic_pointer_cast<COrder>(onBelt(*game));
     ASSERT_TRUE(order);
@@ -51,6 +53,7 @@ TEST_F(Serving, AServedOrderEarnsExperienceAtOnceAndItsPriceWhenEaten) {
     ASSERT_NE(game->table_->getCurrentPreparation(), nullptr);
     game->listener_reset_recipe();
     EXPECT_EQ(CScore::px_, px + 20);
+    EXPECT_EQ(game->score_->pximage_->getLevel(), 1);  // the badge follows at once
     auto plate = std::dynamic_pointer_cast<CPlate>(onBelt(*game));
     ASSERT_TRUE(plate);
     EXPECT_EQ(plate->getYen(), order->getYen());
