@@ -364,10 +364,8 @@ def scene_board(recipes):
     for i in range(8):
         y = 60 + i * 42 + r.uniform(-6, 6)
         out += path(f"M70,{f(y)} C300,{f(y - 6)} 500,{f(y + 6)} 730,{f(y - 2)}", stroke="#e6c994", sw=1.4)
-    # along the bottom: the knife, a plate, the salmon and a cup
-    out += at(300, 446, path("M0,0 L220,-10 C240,-11 250,-2 232,2 L0,12 Z", fill="#e9edf0", stroke=OUT, sw=3)
-              + rect(-90, -2, 92, 16, fill="#3b2a20", stroke=OUT, sw=3, rx=7))
-    out += _plate_at(recipes.picks_of("nigiri_tonno"), "nigiri_tonno", 80, 440, 0.7)
+    # in the bottom corners, clear of the buttons stacked down the middle: a plate, the salmon and a cup
+    out += _plate_at(recipes.picks_of("nigiri_tonno"), "nigiri_tonno", 80, 448, 0.7)
     out += at(620, 404, food.icon("salmone"), scale=1.1)
     out += teacup(750, 446, 1.1)
     return out
@@ -405,7 +403,7 @@ def scene_night(recipes):
     out += rect(0, 396, W, 84, fill="#b77a46")
     out += wood_planks(0, 400, W, 80, base="#c98d56", dark="#9a6238", n=2, seed=9)
     out += rect(0, 392, W, 10, fill="#5a3418")
-    out += maneki_neko(70, 424, 0.9)
+    out += maneki_neko(70, 440, 0.9)
     out += teacup(170, 450, 1.2) + teacup(640, 450, 1.2)
     out += _plate_at(recipes.picks_of("sashimi_salmone"), "sashimi_salmone", 730, 446, 0.6)
     return out
