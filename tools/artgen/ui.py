@@ -114,13 +114,14 @@ def exp_badge(w=136, h=64):
 
 
 def chef_hat(level, w=26, h=30):
-    """Hats for the base-3 digits of the level: 0 a headband, 1 a white toque, 2 a golden toque."""
+    """Hats for the base-3 digits of the level: 0 a blue cap, 1 a white toque, 2 a golden toque."""
     if level == 0:
         # the apprentice's low cap
-        return (path("M4,26 L6,13 C6,9 20,9 20,13 L22,26 Z", fill=INDIGO_LIGHT, stroke=OUT, sw=1.8)
-                + ellipse(13, 13, 7, 2.5, fill="#a9c2ec", stroke=OUT, sw=1.4)
-                + rect(3, 20, 20, 7, fill="#fff", stroke=OUT, sw=1.6, rx=2)
-                + path("M9,12 L9,20 M17,12 L17,20", stroke="#24406e", sw=1.2))
+        # as tall as the toques, in a light blue that stands out on the strip's red
+        return (path("M3,27 L5,9 C5,4 21,4 21,9 L23,27 Z", fill="#7fa6e6", stroke=OUT, sw=1.8)
+                + ellipse(13, 8, 8, 3, fill="#c4d6f4", stroke=OUT, sw=1.4)
+                + rect(2, 20, 22, 8, fill="#fff", stroke=OUT, sw=1.6, rx=2)
+                + path("M9,9 L9,20 M17,9 L17,20", stroke="#3a5fa0", sw=1.3))
     body = "#ffffff" if level == 1 else "url(#goldShine)"
     band = "#e6e2da" if level == 1 else RED
     out = path("M5,20 C1,16 1,8 7,7 C8,2 18,2 19,7 C25,8 25,16 21,20 Z", fill=body, stroke=OUT, sw=1.8)
