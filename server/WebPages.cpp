@@ -98,14 +98,80 @@ Build it from source and run it from its build folder; the package of pictures a
 <p>The game is free. There is nothing to buy inside it: yen are earned at the sushi bar only.</p></div>)html");
 }
 
+// The same words the game shows on its privacy screen, in its five languages.
+struct PrivacyText {
+    const char* lang;
+    const char* name;
+    const char* intro;
+    const char* items[6];
+    const char* closing;
+};
+
+constexpr PrivacyText PRIVACY_TEXTS[] = {
+    {"it", "Italiano", "Il servizio online di Pelmora conserva soltanto questi dati:",
+     {"il tuo nome utente e i tuoi totali di esperienza e di yen, che compaiono nella classifica pubblica;",
+      "il tuo indirizzo e-mail, che non viene mai mostrato né condiviso;",
+      "un hash della password (mai la password stessa);",
+      "i rapporti sui crash e la versione del gioco;",
+      "per due ore al massimo, quanti accessi falliti e rapporti sui crash arrivano da ogni indirizzo di rete.",
+      nullptr},
+     "Nessun cookie. Niente viene venduto."},
+    {"en", "English", "The Pelmora online service keeps only this data:",
+     {"your user name and your experience and yen totals, which appear on the public leaderboard;",
+      "your e-mail address, which is never shown or shared;",
+      "a hash of your password (never the password itself);",
+      "crash reports and the version of the game;",
+      "for two hours at most, how many failed logins and crash reports came from each network address.",
+      nullptr},
+     "No cookies. Nothing is sold."},
+    {"es", "Español", "El servicio en línea de Pelmora solo guarda estos datos:",
+     {"tu nombre de usuario y tus totales de experiencia y yenes, que aparecen en la clasificación pública;",
+      "tu dirección de correo electrónico, que nunca se muestra ni se comparte;",
+      "un hash de tu contraseña (nunca la contraseña misma);",
+      "los informes de fallos y la versión del juego;",
+      "durante dos horas como máximo, cuántos accesos fallidos e informes de fallos llegan de cada dirección de red.",
+      nullptr},
+     "Sin cookies. No se vende nada."},
+    {"fr", "Français", "Le service en ligne de Pelmora ne conserve que ces données :",
+     {"votre nom d'utilisateur et vos totaux d'expérience et de yens, qui figurent dans le classement public ;",
+      "votre adresse e-mail, qui n'est jamais affichée ni partagée ;",
+      "un hachage du mot de passe (jamais le mot de passe lui-même) ;",
+      "les rapports de plantage et la version du jeu ;",
+      "pendant deux heures au plus, le nombre de connexions échouées et de rapports de plantage venus de chaque "
+      "adresse réseau.",
+      nullptr},
+     "Aucun cookie. Rien n'est vendu."},
+    {"de", "Deutsch", "Der Online-Dienst von Pelmora speichert nur diese Daten:",
+     {"deinen Benutzernamen und deine Gesamtwerte an Erfahrung und Yen, die in der öffentlichen Bestenliste "
+      "erscheinen;",
+      "deine E-Mail-Adresse, die nie angezeigt oder weitergegeben wird;",
+      "einen Hash deines Passworts (niemals das Passwort selbst);",
+      "Absturzberichte und die Version des Spiels;",
+      "höchstens zwei Stunden lang, wie viele Anmeldungen fehlschlugen und Absturzberichte von jeder "
+      "Netzwerkadresse kamen.",
+      nullptr},
+     "Keine Cookies. Nichts wird verkauft."},
+};
+
 std::string privacy() {
-    return layout("Privacy", R"html(
-<h2>Privacy</h2>
-<div class="card"><p>Playing offline sends nothing anywhere.</p>
-<p>With an account the service keeps your user name, your e-mail address, a one-way hash of your password
-(never the password itself), your accumulated experience points and yen, and the sessions of the game copies
-you play from. If the game crashed, it sends the crash record of that run once, with its version.</p>
-<p>Your user name and totals appear on the public leaderboard. Nothing is sold or shared, and no cookies are used.</p></div>)html");
+    std::string body = "\n<h2>Privacy</h2>";
+    for (const auto& t : PRIVACY_TEXTS) {
+        body += "\n<div class=\"card\" lang=\"";
+        body += t.lang;
+        body += "\"><h3>";
+        body += escapeHtml(t.name);
+        body += "</h3><p>";
+        body += escapeHtml(t.intro);
+        body += "</p><ul>";
+        for (const char* item : t.items) {
+            if (!item) break;
+            body += "<li>" + escapeHtml(item) + "</li>";
+        }
+        body += "</ul><p>";
+        body += escapeHtml(t.closing);
+        body += "</p></div>";
+    }
+    return layout("Privacy", body);
 }
 
 std::string terms() {

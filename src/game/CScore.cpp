@@ -97,15 +97,16 @@ void CScore::aux_set_text(scene::TextField& field, int value) {
 }
 
 void CScore::aux_user_name(const std::string& name) {
-    // The paragraphs' look, but the text as typed: a user name is never looked
-    // up as a text key, so a player called "PASSWORD" reads "PASSWORD".
+    // The paragraphs' size, but the text as typed: a user name is never looked
+    // up as a text key, so a player called "PASSWORD" reads "PASSWORD". Light
+    // letters in a dark outline read on the strip's red.
     nametext_ = std::make_shared<scene::TextField>();
-    nametext_->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 20, 0x000000, false));
+    nametext_->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 20, 0xFFF6E4, true));
     nametext_->setSelectable(false);
     nametext_->setMouseEnabled(false);
     nametext_->setAutoSize(scene::TextFieldAutoSize::LEFT);
     nametext_->setText(name);
-    nametext_->setFilters({scene::GlowFilter(0xFFFF90, 0.8, 2, 2, 3, 3)});
+    nametext_->setFilters({scene::GlowFilter(0x2A1208, 1.0, 2, 2, 6, 3)});
     addChild(nametext_);
     aux_place_name();
 }

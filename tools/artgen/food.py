@@ -14,16 +14,16 @@ GUNKAN_FILLINGS = ("ikura", "tobiko", "tonno", "granchio", "salmone", "cipollott
 # Main colour of each ingredient when it shows as a strip, a filling or a dot.
 COLOR = {
     "riso": RICE, "alga": NORI, "wasabi": "#8cc63f", "sesamo": "#f3e3bd",
-    "salmone": "#f7864f", "tonno": "#c92f3f", "ricciola": "#f4d3c0", "gambero": "#ff8a4c",
-    "polpo": "#b8456a", "capesante": "#f5e6cf", "anguilla": "#8a4b23", "tamago": "#ffd23f",
-    "granchio": "#f1ece4", "ikura": "#ff7b1c", "tobiko": "#ff5a2a", "cetriolo": "#5fae3e",
+    "salmone": "#f7864f", "tonno": "#c92f3f", "ricciola": "#f4d3c0", "gambero": "#fff0e6",
+    "polpo": "#9a2f6e", "capesante": "#f5e6cf", "anguilla": "#8a4b23", "tamago": "#ffd23f",
+    "granchio": "#f1ece4", "ikura": "#ff7b1c", "tobiko": "#d8232e", "cetriolo": "#5fae3e",
     "avocado": "#b5d660", "cipollotto": "#6cc04a", "maionese": "#ffb060", "zenzero": "#f7b9bf",
 }
 ACCENT = {
-    "salmone": "#ffd8c2", "tonno": "#e8596a", "ricciola": "#e7927c", "gambero": "#fff1e3",
+    "salmone": "#ffd8c2", "tonno": "#e8596a", "ricciola": "#e7927c", "gambero": "#f2603c",
     "polpo": "#f7ece9", "capesante": "#ead4b2", "anguilla": "#b36a32", "tamago": "#e9b61f",
     "granchio": "#e2473a", "cetriolo": "#dff3b8", "avocado": "#5f8f2e", "ikura": "#ffd39a",
-    "tobiko": "#ffb08a", "maionese": "#ffd9a6", "zenzero": "#fde3e5",
+    "tobiko": "#ff8a8a", "maionese": "#ffd9a6", "zenzero": "#fde3e5",
 }
 
 
@@ -235,11 +235,11 @@ def topping(ing, r):
 
 def nigiri_garnish(ing, r, base_y=-15):
     if ing == "ikura":
-        return "".join(bead(x, base_y - 1 + abs(x) * 0.1, 3.3, COLOR["ikura"], sw=0.9) for x in (-8, -1, 6, 2.5))
+        return "".join(bead(x, base_y - 1 + abs(x) * 0.1, 4.2, COLOR["ikura"], sw=1.0) for x in (-9, 0, 9))
     if ing == "tobiko":
-        out = ellipse(0, base_y + 1, 10, 3.5, fill="#e9461e", stroke=OUT, sw=1)
+        out = ellipse(0, base_y + 1, 10, 3.5, fill=COLOR["tobiko"], stroke=OUT, sw=1)
         for i in range(14):
-            out += circle(r.uniform(-9, 9), base_y + r.uniform(-2, 3), 1.2, fill="#ff7a4a")
+            out += circle(r.uniform(-9, 9), base_y + r.uniform(-2, 3), 1.2, fill=ACCENT["tobiko"])
         return out
     if ing == "sesamo":
         return seeds(r, 0, -10, 18, 4, 12, dark=True)

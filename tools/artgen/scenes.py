@@ -304,142 +304,108 @@ def _plate_at(picks, kind, x, y, s):
     return g(food.preparation(picks, kind), f"translate({x},{y}) scale({s}) translate(-64,-64)")
 
 
-def straight_belt(y, items, h=70):
-    out = rect(0, y - h / 2 - 12, W, h + 24, fill=RED, stroke=OUT, sw=2)
-    out += rect(0, y - h / 2 - 12, W, 6, fill=RED_LIGHT)
-    out += rect(0, y - h / 2, W, h, fill=STEEL_LIGHT, stroke=OUT, sw=2)
-    for x in range(0, W, 18):
-        out += line(x, y - h / 2 + 1, x, y + h / 2 - 1, STEEL_DARK, 1.5)
-    out += rect(0, y + h / 2 - 8, W, 8, fill=STEEL, opacity=0.8)
-    for picks, kind, x in items:
-        out += _plate_at(picks, kind, x, y - 18, 1.0)
+# Where the screens put their titles, texts, fields and buttons: from the top edge down to the
+# strip (y 400) and from x 40 to 760. The scenes keep that band calm (wall, paper screens,
+# curtains) and stand their lanterns, plates, characters and the cat in the top corners
+# (x < 50 or x > 750, y 40 to 140, clear of the flags) and along the bottom (y > 400).
+
+
+def hanging_lanterns(color=RED, y=44, s=0.62):
+    return (line(28, 0, 28, y - 20 * s, OUT, 2) + line(772, 0, 772, y - 20 * s, OUT, 2)
+            + lantern(28, y, s, color, glow=False) + lantern(772, y, s, color, glow=False))
+
+
+def low_counter(top=404, base="#c98d56", dark="#9a6238"):
+    out = rect(0, top - 8, W, 10, fill="#5a3418")
+    out += wood_planks(0, top, W, H - top, base=base, dark=dark, n=2, seed=9)
     return out
 
 
 def scene_counter(recipes):
     out = rect(0, 0, W, H, fill="#f3e2c4")
-    out += wood_planks(0, 0, W, 40, base="#8a5a34", dark="#6b4428", n=1)
-    out += shoji(40, 70, 180, 150) + shoji(580, 70, 180, 150)
-    out += noren(260, 40, 280, 110, INDIGO, 4)
-    out += lantern(240, 40, 1.0) + lantern(560, 40, 1.0)
-    out += rect(0, 230, W, 30, fill="#b77a46", stroke=OUT, sw=2)
-    out += chef(400, 160, 1.2)
-    out += rect(0, 252, W, 228, fill="#c98d56")
-    kinds = ["nigiri_salmone", "maki_tonno", "gunkan_ikura", "nigiri_gambero", "uramaki_california", "nigiri_tamago"]
-    items = [(recipes.picks_of(k), k, 70 + i * 135) for i, k in enumerate(kinds)]
-    out += straight_belt(330, items)
-    out += wood_planks(0, 390, W, 90, base=WOOD, dark=WOOD_DARK, n=2, seed=8)
-    out += teacup(120, 430, 1.3) + soy_dish(200, 446, 1.2) + chopsticks(300, 440, 1.3, -6)
-    out += teacup(560, 430, 1.3) + soy_dish(640, 448, 1.2) + chopsticks(720, 444, 1.2, 8)
+    out += wood_planks(0, 0, W, 30, base="#8a5a34", dark="#6b4428", n=1)
+    # a row of paper screens across the whole back wall
+    for i in range(5):
+        out += shoji(8 + i * 158, 44, 152, 340, lit=True)
+    out += noren(230, 30, 340, 70, INDIGO, 5, emblem=False)
+    out += hanging_lanterns()
+    out += low_counter()
+    out += chef(70, 420, 0.55)
+    out += _plate_at(recipes.picks_of("nigiri_salmone"), "nigiri_salmone", 610, 446, 0.55)
+    out += _plate_at(recipes.picks_of("maki_tonno"), "maki_tonno", 680, 448, 0.55)
+    out += teacup(750, 440, 1.0) + soy_dish(190, 454, 1.0)
     return out
 
 
 def scene_entrance(recipes):
     out = rect(0, 0, W, H, fill="url(#dusk)")
-    out += circle(660, 110, 46, fill="#ffe2a0", opacity=0.9)
-    # neighbouring roofs
-    out += path("M0,200 L120,150 L260,200 Z", fill="#4a3a5a") + path("M560,210 L700,160 L800,200 L800,210 Z", fill="#4a3a5a")
-    # the shop
-    out += rect(120, 150, 560, 330, fill="#6b4428")
-    out += path("M80,160 L400,70 L720,160 L700,176 L100,176 Z", fill="#3b3f4f", stroke=OUT, sw=3)
-    for i in range(12):
-        x = 110 + i * 50
-        out += path(f"M{x},172 L{400 + (x - 400) * 0.12},{80 + abs(x - 400) * 0.05}", stroke="#2a2d38", sw=2)
-    out += wood_planks(130, 176, 540, 304, base="#8a5a34", dark="#6b4428", vertical=True, n=10)
-    out += rect(250, 250, 300, 230, fill="#f7d9a0")
-    for i in range(1, 6):
-        out += line(250 + i * 50, 250, 250 + i * 50, 480, "#8a5a34", 4)
-    for j in range(1, 5):
-        out += line(250, 250 + j * 46, 550, 250 + j * 46, "#8a5a34", 3)
-    out += noren(240, 190, 320, 150, INDIGO, 4)
-    out += lantern(180, 200, 1.4) + lantern(620, 200, 1.4)
-    # the sign board above the door: a fish on wood
-    out += rect(320, 130, 160, 44, fill="#f0d3a0", stroke=OUT, sw=3, rx=6)
-    out += fish_symbol(400, 152, 16, RED)
-    out += blossom_branch(-10, 40, 1.5) + blossom_branch(810, 330, 1.3, flip=True)
-    out += rect(0, 460, W, 20, fill="#5a4a3a")
+    out += circle(90, 60, 26, fill="#ffe2a0", opacity=0.8)
+    # the shop front: eaves, then one wide curtain over the whole doorway
+    out += path("M0,34 L800,34 L800,52 L0,52 Z", fill="#3b3f4f", stroke=OUT, sw=3)
+    out += wood_planks(0, 52, W, 348, base="#8a5a34", dark="#6b4428", vertical=True, n=12)
+    out += noren(60, 62, 680, 330, INDIGO, 6, emblem=False)
+    out += hanging_lanterns(RED, 70)
+    out += rect(0, 396, W, 84, fill="#5a4a3a")
+    for i in range(9):
+        out += rect(i * 92 - 10, 410 + (i % 2) * 14, 80, 26, fill="#7a6a5a", stroke=OUT, sw=1.5, rx=8)
+    out += blossom_branch(-10, 420, 0.8) + blossom_branch(810, 430, 0.8, flip=True)
+    out += maneki_neko(700, 430, 0.8)
     return out
 
 
 def scene_board(recipes):
     out = rect(0, 0, W, H, fill="#9a6238")
     out += wood_planks(0, 0, W, H, base="#b77a46", dark="#8a5430", n=6, seed=21)
-    out += shadow(330, 330, 300, 40, 0.4, "softer")
-    out += rect(60, 80, 560, 300, fill="#d9ad6c", stroke=OUT, sw=3, rx=18)
-    out += rect(60, 70, 560, 300, fill="#f3dcae", stroke=OUT, sw=3, rx=18)
-    # a block of salmon and a knife
-    out += at(96, 70, food.icon("salmone"), scale=3.3)
-    out += at(150, 335, path("M0,0 L220,-20 C240,-22 250,-8 232,-2 L0,16 Z", fill="#e9edf0", stroke=OUT, sw=3)
-              + path("M10,2 L220,-14", stroke="#fff", sw=3, opacity=0.7)
-              + rect(-90, -2, 92, 20, fill="#3b2a20", stroke=OUT, sw=3, rx=8), rotate=-4)
-    # the rice tub
-    out += at(660, 120, ellipse(0, 40, 120, 50, fill="#8a5a34", stroke=OUT, sw=3)
-              + ellipse(0, 20, 120, 50, fill="#c48c4c", stroke=OUT, sw=3)
-              + ellipse(0, 20, 104, 40, fill=RICE, stroke=OUT, sw=2.5)
-              + path("M-110,40 C-60,64 60,64 110,40", stroke="#5a3418", sw=6), scale=1.0)
-    out += at(660, 118, food.grains(Rand(4), 0, 0, 90, 32, 60, sw=1.6))
-    out += _plate_at(recipes.picks_of("nigiri_tonno"), "nigiri_tonno", 440, 230, 1.8)
-    out += _plate_at(recipes.picks_of("sashimi_misto"), "sashimi_misto", 670, 370, 1.8)
-    out += teacup(740, 250, 1.6)
+    # a large clean cutting board behind everything the screens write
+    out += shadow(400, 396, 380, 20, 0.35, "softer")
+    out += rect(44, 26, 712, 372, fill="#d9ad6c", stroke=OUT, sw=3, rx=18)
+    out += rect(44, 18, 712, 372, fill="#f3dcae", stroke=OUT, sw=3, rx=18)
+    r = Rand(12)
+    for i in range(8):
+        y = 60 + i * 42 + r.uniform(-6, 6)
+        out += path(f"M70,{f(y)} C300,{f(y - 6)} 500,{f(y + 6)} 730,{f(y - 2)}", stroke="#e6c994", sw=1.4)
+    # in the bottom corners, clear of the buttons stacked down the middle: a plate, the salmon and a cup
+    out += _plate_at(recipes.picks_of("nigiri_tonno"), "nigiri_tonno", 80, 448, 0.7)
+    out += at(620, 404, food.icon("salmone"), scale=1.1)
+    out += teacup(750, 446, 1.1)
     return out
-
-
-def bamboo_mat_big(x, y):
-    return at(x, y, g(food.bamboo_mat() + food.mat_nori() + food.mat_rice(Rand(3)), "translate(-64,-64)"), scale=1.6, rotate=-8)
 
 
 def scene_plates(recipes):
     out = rect(0, 0, W, H, fill="#c98d56")
-    out += wood_planks(0, 0, W, H, base=WOOD, dark=WOOD_DARK, n=7, seed=33)
-    # a broad belt crossing the picture
-    band = [(x, 140 + 0.18 * x) for x in range(-40, 860, 20)]
-    d = "M" + " L".join(f"{f(x)},{f(y)}" for x, y in band)
-    out += path(d, stroke=SHADOW, sw=200, opacity=0.3, extra=' filter="url(#softer)"')
-    out += path(d, stroke=OUT, sw=196) + path(d, stroke=RED, sw=190) + path(d, stroke=OUT, sw=160)
-    out += path(d, stroke=STEEL, sw=156) + path(d, stroke=STEEL_LIGHT, sw=120)
-    for x in range(-40, 860, 30):
-        y = 140 + 0.18 * x
-        out += line(x - 12, y - 76, x + 14, y + 76, STEEL_DARK, 2)
-    kinds = ["nigiri_oyako", "gunkan_negitoro", "futomaki", "nigiri_anguilla", "temaki_salmone"]
-    for i, k in enumerate(kinds):
-        x = 90 + i * 160
-        out += _plate_at(recipes.picks_of(k), k, x, 140 + 0.18 * x - 14, 1.45)
-    out += teacup(110, 380, 2.0) + soy_dish(250, 420, 2.0) + chopsticks(420, 410, 2.2, -8)
-    out += soy_bottle(620, 360, 1.8) + soy_bottle(680, 370, 1.8)
+    out += wood_planks(0, 0, W, 400, base=WOOD_LIGHT, dark="#d8b07a", n=8, seed=33)
+    # a plain cloth hung over the wall behind the menus
+    out += rect(50, 20, 700, 360, fill="#fff3da", stroke="#b98a52", sw=3, rx=6)
+    for i in range(1, 7):
+        out += line(50 + i * 100, 24, 50 + i * 100, 376, "#efdcb8", 2)
+    out += hanging_lanterns(GOLD, 60)
+    # the belt runs along the bottom, with its plates at the two ends
+    y = 440
+    out += rect(0, y - 44, W, 88, fill=RED, stroke=OUT, sw=2)
+    out += rect(0, y - 34, W, 68, fill=STEEL_LIGHT, stroke=OUT, sw=2)
+    for x in range(0, W, 18):
+        out += line(x, y - 33, x, y + 33, STEEL_DARK, 1.5)
+    for k, x in (("nigiri_oyako", 60), ("gunkan_negitoro", 150), ("futomaki", 650), ("nigiri_anguilla", 740)):
+        out += _plate_at(recipes.picks_of(k), k, x, y, 0.62)
     return out
 
 
 def scene_night(recipes):
     out = rect(0, 0, W, H, fill="#6b4428")
     out += wood_planks(0, 0, W, H, base="#7a4e2e", dark="#5a3820", vertical=True, n=10, seed=41)
-    # a round window onto the night with the moon
-    out += circle(400, 170, 130, fill="url(#night)", stroke="#3b2a20", sw=10)
-    out += circle(450, 120, 34, fill="#fff2c4")
-    r = Rand(5)
-    for _ in range(26):
-        a = r.uniform(0, 6.283)
-        d = r.uniform(20, 120)
-        out += circle(400 + d * math.cos(a), 170 + d * math.sin(a), r.uniform(0.8, 2), fill="#fff", opacity=0.8)
-    out += blossom_branch(300, 220, 1.0)
-    for i in range(1, 4):
-        out += line(270 + i * 65, 40, 270 + i * 65, 300, "#3b2a20", 4)
-    out += circle(400, 170, 130, stroke="#3b2a20", sw=12)
-    # menu plaques with pictures of plates
-    kinds = ["nigiri_salmone", "gunkan_tobiko", "maki_cetriolo", "nigiri_polpo", "uramaki_tonno_piccante", "sashimi_salmone"]
-    for i, k in enumerate(kinds):
-        x = 40 + (i % 3) * 80 if i < 3 else 560 + (i % 3) * 80
-        out += rect(x, 40, 70, 150, fill="#f3dcae", stroke=OUT, sw=3, rx=4)
-        out += line(x + 35, 20, x + 35, 40, OUT, 2)
-        out += _plate_at(recipes.picks_of(k), k, x + 35, 90, 0.5)
-        out += circle(x + 35, 150, 14, fill=RED, stroke=OUT, sw=2)
-        out += circle(x + 35, 150, 9, stroke="#fff", sw=2)
-    out += lantern(60, 250, 1.2, GOLD) + lantern(740, 250, 1.2, GOLD)
-    # the counter
-    out += rect(0, 330, W, 150, fill="#b77a46")
-    out += wood_planks(0, 330, W, 150, base="#c98d56", dark="#9a6238", n=3, seed=9)
-    out += rect(0, 322, W, 14, fill="#5a3418")
-    out += maneki_neko(400, 370, 1.3)
-    out += teacup(200, 400, 1.6) + teacup(600, 400, 1.6)
+    # a bamboo blind lowered over the window for the night
+    out += rect(46, 24, 708, 366, fill="#e6cf9a", stroke="#3b2a20", sw=6, rx=4)
+    for j in range(0, 360, 8):
+        out += line(50, 28 + j, 750, 28 + j, "#cbb07a", 1.2)
+    for x in (180, 400, 620):
+        out += line(x, 24, x, 390, "#8a5a34", 2.5)
+    out += hanging_lanterns(GOLD, 60)
+    out += rect(0, 396, W, 84, fill="#b77a46")
+    out += wood_planks(0, 400, W, 80, base="#c98d56", dark="#9a6238", n=2, seed=9)
+    out += rect(0, 392, W, 10, fill="#5a3418")
+    out += maneki_neko(70, 440, 0.9)
+    out += teacup(170, 450, 1.2) + teacup(640, 450, 1.2)
+    out += _plate_at(recipes.picks_of("sashimi_salmone"), "sashimi_salmone", 730, 446, 0.6)
     return out
 
 

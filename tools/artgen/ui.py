@@ -14,8 +14,9 @@ def tile_frame():
 
 
 def tile_disabled():
-    return (rect(0, 0, 68, 68, fill="#5d5c60", rx=9, opacity=0.62)
-            + path("M22,34 L46,34", stroke="#e9e6e0", sw=5, opacity=0.7))
+    """A grey veil over the whole card: the ingredient shows through dimmed and nearly colourless."""
+    return (rect(0, 0, 68, 68, fill="#77726c", rx=9, opacity=0.68)
+            + rect(3, 3, 62, 62, stroke="#4a4642", sw=1.5, rx=7, opacity=0.5))
 
 
 def pick_badge(n):
@@ -96,29 +97,31 @@ def orders_ticket(w=60, h=72):
 
 
 def exp_badge(w=136, h=64):
-    """The experience badge: a star medal with a shelf on the right where the chef hats stand."""
-    out = rect(2, 4, w - 4, h - 6, fill="#3d1410", rx=14, opacity=0.55)
-    out += rect(50, 30, w - 54, 32, fill="#5a1c16", stroke=GOLD_DARK, sw=2, rx=8)
-    for k in range(3):
-        x = w - 4 - (3 - k) * 26 - 4 + 13
-        out += ellipse(x, 56, 10, 3, fill="#2a0c08", opacity=0.6)
-    cx, cy = 30, 32
-    out += circle(cx, cy, 27, fill=GOLD_DARK, stroke=OUT, sw=2)
-    out += circle(cx, cy - 1, 25, fill="url(#goldShine)", stroke=OUT, sw=2)
+    """The experience badge: a star medal on a ribbon. The chef hats of the level stand on the strip
+    to its right (x 58 to 136, y 34 to 64), so that part stays empty: at level 0 there is no hat."""
+    cx, cy = 30, 29
+    out = path(f"M{cx-14},{cy+14} L{cx-20},{cy+34} L{cx-12},{cy+30} L{cx-7},{cy+37} L{cx-2},{cy+18} Z",
+               fill=INDIGO_LIGHT, stroke=OUT, sw=1.8)
+    out += path(f"M{cx+14},{cy+14} L{cx+20},{cy+34} L{cx+12},{cy+30} L{cx+7},{cy+37} L{cx+2},{cy+18} Z",
+                fill=INDIGO, stroke=OUT, sw=1.8)
+    out += circle(cx + 1, cy + 2, 26, fill="#000", opacity=0.3)
+    out += circle(cx, cy, 26, fill=GOLD_DARK, stroke=OUT, sw=2)
+    out += circle(cx, cy - 1, 24, fill="url(#goldShine)", stroke=OUT, sw=2)
     pts = [polar(cx, cy - 1, 17 if i % 2 == 0 else 7.5, -90 + i * 36) for i in range(10)]
     out += poly(pts, fill="#fff4c8", stroke="#a8660c", sw=2)
-    out += path(f"M{cx-15},{cy-14} A21,21 0 0 1 {cx+8},{cy-21}", stroke="#fff", sw=2.5, opacity=0.7)
+    out += path(f"M{cx-15},{cy-13} A21,21 0 0 1 {cx+8},{cy-20}", stroke="#fff", sw=2.5, opacity=0.7)
     return out
 
 
 def chef_hat(level, w=26, h=30):
-    """Hats for the base-3 digits of the level: 0 a headband, 1 a white toque, 2 a golden toque."""
+    """Hats for the base-3 digits of the level: 0 a blue cap, 1 a white toque, 2 a golden toque."""
     if level == 0:
         # the apprentice's low cap
-        return (path("M4,26 L6,13 C6,9 20,9 20,13 L22,26 Z", fill=INDIGO, stroke=OUT, sw=1.8)
-                + ellipse(13, 13, 7, 2.5, fill=INDIGO_LIGHT, stroke=OUT, sw=1.4)
-                + rect(3, 20, 20, 7, fill="#fff", stroke=OUT, sw=1.6, rx=2)
-                + path("M9,12 L9,20 M17,12 L17,20", stroke="#24406e", sw=1.2))
+        # as tall as the toques, in a light blue that stands out on the strip's red
+        return (path("M3,27 L5,9 C5,4 21,4 21,9 L23,27 Z", fill="#7fa6e6", stroke=OUT, sw=1.8)
+                + ellipse(13, 8, 8, 3, fill="#c4d6f4", stroke=OUT, sw=1.4)
+                + rect(2, 20, 22, 8, fill="#fff", stroke=OUT, sw=1.6, rx=2)
+                + path("M9,9 L9,20 M17,9 L17,20", stroke="#3a5fa0", sw=1.3))
     body = "#ffffff" if level == 1 else "url(#goldShine)"
     band = "#e6e2da" if level == 1 else RED
     out = path("M5,20 C1,16 1,8 7,7 C8,2 18,2 19,7 C25,8 25,16 21,20 Z", fill=body, stroke=OUT, sw=1.8)
