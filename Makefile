@@ -4,7 +4,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all run test build deps test-fast test-asan contact-sheet bench clean
+.PHONY: all run test build deps test-fast test-asan contact-sheet bench package clean
 
 all: build
 
@@ -32,6 +32,10 @@ test-asan:
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j$(JOBS)
+
+# build/pelmora_VERSION_ARCH.deb and build/pelmora-server_VERSION_ARCH.deb.
+package: deps build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 contact-sheet: build
 	cmake --build $(BUILD_DIR) --target contact-sheet
