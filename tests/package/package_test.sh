@@ -9,9 +9,11 @@ trap 'rm -rf "$tmp"' EXIT
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" >"$tmp/cpack.log" || { cat "$tmp/cpack.log"; exit 1; }
 game=$(echo "$tmp"/out/pelmora_*.deb) server=$(echo "$tmp"/out/pelmora-server_*.deb)
-dpkg-deb -f "$game" Depends | grep -q 'libsdl2-2.0-0'
-dpkg-deb -c "$server" | grep -q ' ./usr/bin/pelmora-server$'
-dpkg-deb -c "$server" | grep -q ' ./usr/lib/systemd/system/pelmora-server.service$'
+# Read whole before grep: grep -q stops early and would break dpkg-deb's pipe.
+depends=$(dpkg-deb -f "$game" Depends) listing=$(dpkg-deb -c "$server")
+grep -q 'libsdl2-2.0-0' <<<"$depends"
+grep -q ' ./usr/bin/pelmora-server$' <<<"$listing"
+grep -q ' ./usr/lib/systemd/system/pelmora-server.service$' <<<"$listing"
 
 root=$tmp/root
 dpkg-deb -x "$game" "$root"
