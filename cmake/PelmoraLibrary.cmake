@@ -59,7 +59,5 @@ function(pel_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
-  # A state folder of their own: a test run neither reads nor sends the user's crash log.
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT
-    "SDL_AUDIODRIVER=dummy;PELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};PELMORA_BUILD_DIR=${CMAKE_BINARY_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state")
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;PELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};PELMORA_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
