@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 COVERAGE_DIR ?= build-coverage
 
-.PHONY: all run test build deps test-fast test-asan contact-sheet bench mutants coverage clean
+.PHONY: all run test build deps test-fast test-asan contact-sheet bench package mutants coverage clean
 
 all: build
 
@@ -34,6 +34,10 @@ test-asan:
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j$(JOBS)
+
+# build/pelmora_VERSION_ARCH.deb and build/pelmora-server_VERSION_ARCH.deb.
+package: deps build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 contact-sheet: build
 	cmake --build $(BUILD_DIR) --target contact-sheet

@@ -4,10 +4,10 @@
 #include "app/ApplicationMain.h"
 #include "screens/Screens.h"
 
-int main() {
+int main(int argc, char** argv) {
     registerScreens();
     try {
-        return ApplicationMain::main();
+        return ApplicationMain::main(argc, argv);
     } catch (const std::exception& e) {
         // A failure that reaches the entry point ends the game with a clear line and a failing status.
         std::printf("Error : %s\n", e.what());

@@ -1,5 +1,7 @@
 #include "app/MAux.h"
 
+#include "app/ApplicationMain.h"
+
 #include <cmath>
 #include <random>
 
@@ -69,7 +71,7 @@ MAux::Bytes MAux::fromHex(const std::string& text) { return sc::fromHex(text); }
 void MAux::load_assets() {
     if (assets_) return;
     if (!PACKAGE_KEY) PACKAGE_KEY = fromHex(PACKAGE_KEY_HEX);
-    assets_ = std::make_unique<AssetPackage>("assets.dat", *PACKAGE_KEY);
+    assets_ = std::make_unique<AssetPackage>(ApplicationMain::dataPath("assets.dat"), *PACKAGE_KEY);
 }
 
 MAux::OffsetAndLen MAux::assets_get_offset_and_len_of(const std::string& name) {

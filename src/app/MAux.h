@@ -39,7 +39,7 @@ public:
     static std::optional<Bytes> basic_decrypt(const Bytes& data, const Bytes& key);
     static Bytes fromHex(const std::string& text);
 
-    // The package. The first lookup opens "assets.dat" in the working directory;
+    // The package. The first lookup opens "assets.dat" in the game's data folder;
     // a missing or damaged file raises FatalError.
     static void load_assets();
     static OffsetAndLen assets_get_offset_and_len_of(const std::string& name);

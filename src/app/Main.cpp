@@ -7,8 +7,14 @@
 const char* const Main::PLATFORM = "cpp";
 std::string Main::VERSION;
 std::int64_t Main::BUILD = 0;
+std::string Main::CRASH_LOG;
 
-void Main::set_error_mode() { scene::installCrashLogger("Pelmora.pml"); }
+void Main::set_error_mode() {
+    // The folder is made by the logger when a fault needs it: a run without a crash leaves no trace.
+    const std::string state = scene::userStateHome();
+    CRASH_LOG = state.empty() ? std::string() : state + "/pelmora/Pelmora.pml";
+    scene::installCrashLogger(CRASH_LOG.c_str());
+}
 
 void Main::main() {
     set_error_mode();
@@ -22,4 +28,5 @@ void Main::main() {
 void Main::reset() {
     VERSION.clear();
     BUILD = 0;
+    CRASH_LOG.clear();
 }

@@ -10,6 +10,10 @@ public:
     static const char* const PLATFORM;
     static std::string VERSION;
     static std::int64_t BUILD;
+    // The crash log, "Pelmora.pml" in the user's state folder (set by
+    // set_error_mode; empty, so nothing is read or written, until then or
+    // when the user has no home folder).
+    static std::string CRASH_LOG;
 
     static void main();
     static void set_error_mode();

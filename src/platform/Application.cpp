@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "platform/Event.h"
 #include "platform/FrameLoop.h"
 #include "platform/Renderer.h"
+#include "platform/Runtime.h"
 #include "platform/Stage.h"
 
 namespace scene {
@@ -59,6 +61,17 @@ bool headlessDriver(const char* driver) {
     return !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
 
+void setIcon(SDL_Window* window, const std::string& file) {
+    if (file.empty()) return;
+    detail::ensureImageLibrary();
+    const detail::SurfacePtr icon(IMG_Load(file.c_str()));
+    if (!icon) {
+        std::fprintf(stderr, "Pelmora: no window icon (%s).\n", IMG_GetError());
+        return;
+    }
+    SDL_SetWindowIcon(window, icon.get());
+}
+
 // SDL with a real display, a window and a renderer for it; nothing (after a
 // line on stderr, with SDL shut down) when any of them is missing.
 std::optional<Window> openWindow(const WindowConfig& config) {
@@ -89,6 +102,7 @@ std::optional<Window> openWindow(const WindowConfig& config) {
         SDL_Quit();
         return std::nullopt;
     }
+    setIcon(w.window.get(), config.icon);
     w.renderer.reset(SDL_CreateRenderer(w.window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!w.renderer) {
         // Without acceleration, draw straight into the window surface.

@@ -15,6 +15,8 @@ struct WindowConfig {
     std::uint32_t background = 0x000000;
     bool resizable = true;
     std::string title = "Pelmora";
+    // A PNG file shown as the window's icon; none when empty or unreadable.
+    std::string icon;
 };
 
 // The desktop shell: one window, its stage, and the frame loop.

@@ -4,6 +4,7 @@
 #include <link.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/uio.h>
 #include <ucontext.h>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 
 namespace scene {
@@ -139,6 +141,20 @@ struct Line {
 };
 
 char recordBuffer[kCrashRecordMax];
+char folderBuffer[kPathMax];
+
+// Makes the log's missing folders with mkdir alone, which is safe in a signal handler.
+void makeLogFolders() {
+    std::size_t i = 0;
+    for (; logPathBuffer[i] && i + 1 < kPathMax; ++i) {
+        folderBuffer[i] = logPathBuffer[i];
+        if (logPathBuffer[i] == '/' && i > 0) {
+            folderBuffer[i] = '\0';
+            mkdir(folderBuffer, 0700);
+            folderBuffer[i] = '/';
+        }
+    }
+}
 
 void onFault(int sig, siginfo_t*, void* context) {
     const auto* uc = static_cast<const ucontext_t*>(context);
@@ -166,7 +182,11 @@ void onFault(int sig, siginfo_t*, void* context) {
     }
     const std::size_t len = formatCrashRecord(sig, pc, returns, n, recordBuffer, sizeof recordBuffer);
     Line line{recordBuffer, sizeof recordBuffer, len};
-    const int fd = open(logPathBuffer, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = open(logPathBuffer, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == ENOENT) {
+        makeLogFolders();
+        fd = open(logPathBuffer, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    }
     if (fd >= 0) {
         std::size_t done = 0;
         while (done < line.len) {
@@ -259,7 +279,8 @@ bool addCrashModule(const char* path, std::uintptr_t start, std::uintptr_t end, 
 void clearAddedCrashModules() { extra.count = 0; }
 
 void installCrashLogger(const char* logPath) {
-    std::strncpy(logPathBuffer, logPath, sizeof logPathBuffer - 1);
+    // The path is copied now: the handler may not allocate or ask the environment.
+    std::strncpy(logPathBuffer, logPath ? logPath : "", sizeof logPathBuffer - 1);
     refreshCrashModules();
     stack_t ss{};
     ss.ss_sp = altStack;

@@ -7,8 +7,9 @@
 namespace scene {
 
 // Installs handlers for processor faults (SIGSEGV, SIGBUS, SIGFPE, SIGILL) on
-// an alternate stack. A fault appends one line to logPath (relative to the
-// working directory at the time of the fault):
+// an alternate stack. A fault appends one line to logPath (made with its
+// missing folders when needed; a relative path is taken from the working
+// directory at the time of the fault; an empty one writes nothing):
 //   "Exception: " code " at " address " " module@section:offset " " N
 //   " record in stack: " N times (module@section:offset " ; ") "\n"
 // with the code (the signal number) and counts in lower-case hexadecimal and

@@ -22,3 +22,4 @@
 #include "platform/Stage.h"
 #include "platform/TextField.h"
 #include "platform/TextFormat.h"
+#include "platform/UserFolders.h"

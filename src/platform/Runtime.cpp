@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -75,6 +76,12 @@ bool exists(const std::string& path) {
 }
 
 bool remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+std::string executableFolder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.parent_path().string();
+}
 
 }  // namespace files
 

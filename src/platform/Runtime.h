@@ -16,11 +16,13 @@ void navigateToURL(const std::string& url);
 // Replaces the browser for tests (null restores it).
 void setURLOpener(std::function<void(const std::string&)> opener);
 
-// Files relative to the working directory.
+// Files by path (a relative path is taken from the working directory).
 namespace files {
 std::optional<std::vector<std::uint8_t>> read(const std::string& path);
 bool exists(const std::string& path);
 bool remove(const std::string& path);
+// The folder of the running program (symbolic links resolved); empty when unknown.
+std::string executableFolder();
 }  // namespace files
 
 // A short sound loaded from a file beside the program.

@@ -82,7 +82,7 @@ void CWelcome::aux_stop(const std::string& command, void (CWelcome::*done)(scene
 
 void CWelcome::aux_crypt_ready(scene::Event&) {
     aux_stop_handshake();
-    auto log = scene::files::read("Pelmora.pml");
+    auto log = Main::CRASH_LOG.empty() ? std::nullopt : scene::files::read(Main::CRASH_LOG);
     if (log) {
         aux_send(CServiceCommands::PML, newestRecords(std::string(log->begin(), log->end()), MAX_PML_BYTES),
                  &CWelcome::aux_pml_ready);
@@ -103,7 +103,7 @@ void CWelcome::aux_crypt_error(scene::Event&) {
 
 void CWelcome::aux_pml_ready(scene::Event&) {
     aux_stop(CServiceCommands::PML, &CWelcome::aux_pml_ready);
-    scene::files::remove("Pelmora.pml");
+    scene::files::remove(Main::CRASH_LOG);
     aux_send(CServiceCommands::INGREDIENTS, "", &CWelcome::aux_ingredients_ready);
 }
 

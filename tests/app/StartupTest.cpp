@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 
@@ -48,12 +49,18 @@ TEST_F(Startup, VersionAndBuildComeFromThePackage) {
 
 namespace {
 
-// Runs a child that installs the crash logger in dir and then faults.
-int crashInChild(const std::filesystem::path& dir) {
+// Runs a child that installs the crash logger in dir (or, as start-up does,
+// in the state folder dir/state) and then faults.
+int crashInChild(const std::filesystem::path& dir, bool asStartUp = false) {
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(3);
-        scene::installCrashLogger("Pelmora.pml");
+        if (asStartUp) {
+            setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+            Main::set_error_mode();
+        } else {
+            scene::installCrashLogger("Pelmora.pml");
+        }
         // A page that may not be touched: a real processor fault, not undefined behaviour.
         void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (page == MAP_FAILED) _exit(5);
@@ -149,4 +156,11 @@ TEST(CrashLog, LongestRecordKeepsItsLineBreak) {
     const std::size_t cut = scene::formatCrashRecord(11, here, returns, 31, out.data(), 300);
     EXPECT_EQ(cut, 300u - 1);
     EXPECT_EQ(out[cut - 1], '\n');
+}
+
+TEST(CrashLog, StartUpLogsIntoTheStateFolderMadeWhenNeeded) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(WIFSIGNALED(crashInChild(dir.path(), true)));
+    EXPECT_EQ(lines(dir.path() / "state" / "pelmora" / "Pelmora.pml").size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Pelmora.pml"));
 }

@@ -43,7 +43,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string headless(const std::string& args) {
-        return std::string(PELMORA_HEADLESS) + " --dir " + (dir_ / "game").string() + " " + args;
+        return "XDG_STATE_HOME=" + (dir_ / "state").string() + " " + PELMORA_HEADLESS + " --data " +
+               (dir_ / "game").string() + " " + args;
     }
     fs::path dir_;
 };
@@ -75,12 +76,14 @@ TEST_F(HeadlessGame, AMissingOrDamagedPackageStopsWithAClearError) {
 
 TEST_F(HeadlessGame, CrashRecordsReachTheServiceAndLeaveTheFolder) {
     const std::string record = "Exception: b at 0000000000401000 /opt/pelmora@e:1a 0 record in stack: \n";
-    std::ofstream(dir_ / "game" / "Pelmora.pml") << record;
+    const fs::path log = dir_ / "state" / "pelmora" / "Pelmora.pml";
+    fs::create_directories(log.parent_path());
+    std::ofstream(log) << record;
 
     // Offline: the records stay for a later run.
     Outcome offline = run(headless("--website http://127.0.0.1:9 --frames 40"));
     EXPECT_EQ(offline.status, 0) << offline.out;
-    EXPECT_TRUE(fs::exists(dir_ / "game" / "Pelmora.pml"));
+    EXPECT_TRUE(fs::exists(log));
 
     pelmora::server::ServerConfig config;
     config.port = 0;
@@ -93,5 +96,5 @@ TEST_F(HeadlessGame, CrashRecordsReachTheServiceAndLeaveTheFolder) {
     server.stop();
     serving.join();
     EXPECT_EQ(online.status, 0) << online.out;
-    EXPECT_FALSE(fs::exists(dir_ / "game" / "Pelmora.pml"));
+    EXPECT_FALSE(fs::exists(log));
 }

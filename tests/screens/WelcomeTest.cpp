@@ -50,7 +50,8 @@ TEST_F(Welcome, FirstStartOfflineShowsTheUnavailableMenu) {
 
 TEST_F(Welcome, OnlineStartHandsOverTheCrashLogThenShowsTheMenu) {
     startService();
-    std::ofstream(dir_.path() / "Pelmora.pml") << "Exception: b at 0000000000401000 x@1:0 0 record in stack: \n";
+    Main::CRASH_LOG = (dir_.path() / "Pelmora.pml").string();
+    std::ofstream(Main::CRASH_LOG) << "Exception: b at 0000000000401000 x@1:0 0 record in stack: \n";
     CMain::Dispatch(CMain::SCREEN_WELCOME);
     waitForMenu();
     EXPECT_TRUE(CNetworking::isCryptReady());

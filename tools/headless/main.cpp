@@ -1,8 +1,6 @@
 // pelmora-headless: runs the real game without a window, with scripted input,
 // and saves frames as PNG.
 
-#include <unistd.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +30,11 @@ struct Action {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: pelmora-headless [--dir GAMEDIR] [--website URL] [--seed N] [--frames N]\n"
+                 "usage: pelmora-headless [--data DIR] [--website URL] [--seed N] [--frames N]\n"
                  "                        [--move X,Y@F] [--click X,Y@F] [--key CODE@F] [--type TEXT@F]\n"
                  "                        [--shot FILE.png@F] [--dispatch SCREEN_ID@F] [--call SCREEN_ID@F]\n"
                  "                        [--language NAME@F] ...\n"
+                 "The data folder is found as the game finds it (or build/game from build/bin); --dir is --data.\n"
                  "Frames count from 0; input given for frame F arrives before it runs, a shot is taken after it is drawn.\n");
 }
 
@@ -79,7 +78,7 @@ bool readOption(const std::string& opt, const std::string& arg, Options& o, bool
     Action a{};
     std::string value;
     bool ok = true;
-    if (opt == "--dir") o.dir = arg;
+    if (opt == "--data" || opt == "--dir") o.dir = arg;
     else if (opt == "--website") o.website = arg;
     else if (opt == "--seed") ok = parseLong(arg, o.seed) && (o.seeded = true);
     else if (opt == "--frames") ok = parseLong(arg, o.frames) && o.frames >= 0;
@@ -98,7 +97,7 @@ bool readOption(const std::string& opt, const std::string& arg, Options& o, bool
         unknown = true;
         return false;
     }
-    const bool isAction = opt != "--dir" && opt != "--website" && opt != "--seed" && opt != "--frames";
+    const bool isAction = opt != "--data" && opt != "--dir" && opt != "--website" && opt != "--seed" && opt != "--frames";
     if (ok && isAction) o.actions.push_back(a);
     return ok;
 }
@@ -176,9 +175,12 @@ int main(int argc, char** argv) {
     int status = 0;
     const auto options = parseOptions(argc, argv, status);
     if (!options) return status;
-    if (!options->dir.empty() && chdir(options->dir.c_str()) != 0) {
-        std::fprintf(stderr, "pelmora-headless: cannot enter %s\n", options->dir.c_str());
-        return 2;
+    // Beside the game's own places, the build tree's game folder seen from build/bin.
+    auto beside = ApplicationMain::installedDataFolders();
+    beside.push_back("../game");
+    if (auto problem = ApplicationMain::useDataFolder(options->dir, beside)) {
+        std::fputs(problem->c_str(), stdout);
+        return 1;
     }
     if (!options->website.empty()) MAux::WEBSITE = options->website;
     if (options->seeded) MAux::seed(static_cast<std::uint64_t>(options->seed));
