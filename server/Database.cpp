@@ -214,6 +214,54 @@ std::vector<Standing> Database::leaderboard(int limit) {
     return out;
 }
 
+std::int64_t Database::rankOf(SqlConnection& c, std::int64_t px, std::int64_t yen) {
+    // Two neighbouring ranges of the ranking index, counted without reading the table.
+    return 1 + c.run("SELECT (SELECT COUNT(*) FROM users WHERE px > ?1) +"
+                     " (SELECT COUNT(*) FROM users WHERE px = ?1 AND yen > ?2)",
+                     {px, yen})
+                   .integer();
+}
+
+std::vector<Standing> Database::standings(std::int64_t offset, int count) {
+    auto c = lease();
+    const auto r = c->run("SELECT name, px, yen FROM users ORDER BY px DESC, yen DESC, name LIMIT ?1 OFFSET ?2",
+                          {std::int64_t{count}, offset});
+    std::vector<Standing> out;
+    for (std::size_t i = 0; i < r.rows.size(); ++i) {
+        Standing s{r.text(i, 0), r.integer(i, 1), r.integer(i, 2)};
+        // Everyone ahead of a row is above it in the order: its rank is its
+        // place, unless it ties with the row before it.
+        if (!out.empty() && out.back().px == s.px && out.back().yen == s.yen) s.rank = out.back().rank;
+        else if (offset == 0 || !out.empty()) s.rank = offset + static_cast<std::int64_t>(i) + 1;
+        else s.rank = rankOf(*c, s.px, s.yen);
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+std::optional<Standing> Database::standing(const std::string& name) {
+    auto c = lease();
+    const auto r = c->run(sql("SELECT name, px, yen FROM users WHERE name = ?1",
+                              "SELECT name, px, yen FROM users WHERE lower(name) = lower(?1)"),
+                          {name});
+    if (r.rows.empty()) return std::nullopt;
+    Standing s{r.text(0, 0), r.integer(0, 1), r.integer(0, 2)};
+    s.rank = rankOf(*c, s.px, s.yen);
+    return s;
+}
+
+std::int64_t Database::chefCount() {
+    // Counting a large table takes a while: pages share one count for as
+    // long as they may be cached anyway.
+    std::lock_guard lock(countMutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (chefCount_ < 0 || now - chefCounted_ >= std::chrono::seconds(10)) {
+        chefCount_ = lease()->run("SELECT COUNT(*) FROM users").integer();
+        chefCounted_ = now;
+    }
+    return chefCount_;
+}
+
 void Database::openSession(const SessionRow& s) {
     change([&](SqlConnection& c) {
         c.run("INSERT INTO sessions (id_hash, key_box, platform, version, build, created, seen)"

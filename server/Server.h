@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HttpFront.h"
+#include "Leaderboard.h"
 #include "Service.h"
 
 #include <filesystem>
@@ -21,10 +22,14 @@ struct ServerConfig {
     bool behindProxy = false;
     HttpLimits http;
     ServiceConfig service;
+    // The level badges of the leaderboard, one PNG per level ("0.png" ...).
+    std::filesystem::path badgesDir;
 };
 
 // The defaults the build knows: the repository's levels and ingredients tables.
 ServiceConfig defaultServiceConfig();
+// The badges the build draws.
+std::filesystem::path defaultBadgesDir();
 
 // pelmora-server: the service scripts under "/pelmora/" and the web pages, over HTTP.
 class Server {
@@ -59,6 +64,7 @@ private:
     ServerConfig config_;
     Database db_;
     Service service_;
+    Leaderboard leaderboard_;
     std::unique_ptr<HttpFront> http_;
     int port_ = 0;
     std::mutex stateMutex_;
