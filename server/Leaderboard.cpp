@@ -170,7 +170,7 @@ WebReply Leaderboard::chef(const std::string& name, bool json) {
         next = levels_.levels().empty() ? "&mdash;" : "the highest level reached";
     }
     const std::string shown = escapeHtml(s->name);
-    return {200, pageLayout(s->name, "<h2>" + shown + "</h2>\n<div class=\"card chef\">" + badge(s->px) +
+    return {200, pageLayout(s->name, "<h2>" + shown + "</h2>\n<div class=\"card chef\">" + badge(s->px, 80) +
                                          "<dl><dt>Rank</dt><dd>" + grouped(s->rank) + "</dd><dt>Experience</dt><dd>" +
                                          grouped(s->px) + " px</dd><dt>Yen</dt><dd>" + grouped(s->yen) +
                                          " &yen;</dd><dt>Level</dt><dd>" + levelText(s->px) +

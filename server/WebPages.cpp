@@ -36,6 +36,7 @@ td.num { text-align:right; font-variant-numeric:tabular-nums; }
 td.badge { width:44px; padding:4px 4px 4px 10px; }
 td.badge img, .chef img { display:block; }
 td small { display:block; color:#7a5a44; }
+td.num, .pager span { white-space:nowrap; }
 .chef { display:flex; gap:22px; align-items:center; flex-wrap:wrap; }
 .chef dl { display:grid; grid-template-columns:auto auto; gap:4px 18px; margin:0; }
 .chef dt { font-weight:bold; color:var(--nori); }
@@ -44,6 +45,7 @@ td small { display:block; color:#7a5a44; }
   body { font-size:15px; }
   .wrap { padding:0 10px; }
   th, td { padding:6px 5px; }
+  th { font-size:.9em; }
   td.badge { width:34px; padding:3px; }
   td.badge img { width:30px; height:30px; }
   nav a { margin-right:10px; }
