@@ -63,6 +63,9 @@ struct DatabaseTarget {
     std::filesystem::path sqliteDir = "var";
     std::string postgres;  // a libpq connection string; when set, used instead of SQLite
     std::size_t connections = 8;
+    // From this many chefs on, pages and ranks start from anchors: every
+    // 50th standing with its rank, taken from the index at most every 10 s.
+    std::int64_t rankAnchorsFrom = 20000;
 };
 
 // The newest schema this program knows.
@@ -142,6 +145,23 @@ private:
         return engine_ == SqlEngine::Sqlite ? sqlite : postgres;
     }
     std::int64_t rankOf(SqlConnection& c, std::int64_t px, std::int64_t yen);
+    // Every ANCHOR_STEP-th standing (from the first), with its place from 1 and its rank.
+    struct Anchor {
+        std::int64_t place = 0;
+        std::int64_t rank = 0;
+        std::int64_t px = 0;
+        std::int64_t yen = 0;
+        std::string name;
+    };
+    using Anchors = std::vector<Anchor>;
+    static constexpr std::int64_t ANCHOR_STEP = 50;
+    // The anchors, taken again when older than 10 s; nothing for a small table.
+    std::shared_ptr<const Anchors> anchors();
+    std::int64_t rankNear(SqlConnection& c, const Anchors& anchors, std::int64_t px, std::int64_t yen);
+    std::mutex anchorsMutex_;
+    std::mutex anchorsTaking_;
+    std::shared_ptr<const Anchors> anchors_;
+    std::chrono::steady_clock::time_point anchorsTaken_;
     std::mutex countMutex_;
     std::int64_t chefCount_ = -1;
     std::chrono::steady_clock::time_point chefCounted_;

@@ -74,7 +74,7 @@ ServiceConfig defaultServiceConfig() {
 
 Server::Server(ServerConfig config)
     : config_(std::move(config)),
-      db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections}),
+      db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections, config_.rankAnchorsFrom}),
       service_(config_.service, db_),
       leaderboard_(db_, LevelTable::fromFile(config_.service.levelsFile)),
       http_(std::make_unique<HttpFront>(config_.http)) {

@@ -17,6 +17,7 @@ struct ServerConfig {
     std::filesystem::path dataDir = "var";  // the SQLite database's folder
     std::string database;  // a PostgreSQL connection string; when set, used instead of dataDir
     std::size_t databaseConnections = 8;
+    std::int64_t rankAnchorsFrom = DatabaseTarget{}.rankAnchorsFrom;
     // Take the client's address from the X-Real-IP header, as a reverse proxy
     // in front of the service sets it. Only for a service that nobody reaches directly.
     bool behindProxy = false;
