@@ -274,7 +274,8 @@ std::vector<Standing> Database::standings(std::int64_t offset, int count) {
     auto c = lease();
     const std::size_t at = static_cast<std::size_t>(offset / ANCHOR_STEP);
     SqlResult r;
-    if (anchored && offset % ANCHOR_STEP == 0 && at < anchored->size()) {
+    const bool fromAnchor = anchored && offset % ANCHOR_STEP == 0 && at < anchored->size();
+    if (fromAnchor) {
         // From the anchor on, instead of skipping offset rows of the index.
         const Anchor& a = (*anchored)[at];
         r = c->run("SELECT name, px, yen FROM users WHERE px <= ?1"
@@ -292,7 +293,11 @@ std::vector<Standing> Database::standings(std::int64_t offset, int count) {
         // place, unless it ties with the row before it.
         if (!out.empty() && out.back().px == s.px && out.back().yen == s.yen) s.rank = out.back().rank;
         else if (offset == 0 || !out.empty()) s.rank = offset + static_cast<std::int64_t>(i) + 1;
-        else s.rank = anchored ? rankNear(*c, *anchored, s.px, s.yen) : rankOf(*c, s.px, s.yen);
+        else if (!anchored) s.rank = rankOf(*c, s.px, s.yen);
+        else if (!fromAnchor) s.rank = rankNear(*c, *anchored, s.px, s.yen);
+        else if (const Anchor& a = (*anchored)[at]; a.name == s.name && a.px == s.px && a.yen == s.yen)
+            s.rank = a.rank;  // still the anchor: no statement more
+        else s.rank = rankNear(*c, *anchored, s.px, s.yen);
         out.push_back(std::move(s));
     }
     return out;
