@@ -2,13 +2,16 @@
 // loopback. Each client does a handshake, logs in and sends score updates;
 // the tool prints errors, login and update latencies and updates per second.
 //
-//   pelmora-service-load [--clients 100] [--updates 20] [--target PORT]
+//   pelmora-service-load [--clients 100] [--updates 20] [--target PORT] [--accounts 1000000]
 //
 // Without --target it starts the service itself, in both set-ups (one process
 // on SQLite; two processes on a throwaway PostgreSQL cluster behind nginx with
-// deploy/nginx/pelmora.conf) and prints their figures side by side.
+// deploy/nginx/pelmora.conf) and prints their figures side by side. Then, in
+// each set-up, it loads --accounts more chefs in one bulk insert and measures
+// the leaderboard's pages against the home page (0 accounts skips that phase).
 
 #include "ServiceRig.h"
+#include "SqlConnection.h"
 #include "scramble/Protocol.h"
 
 #include <arpa/inet.h>
@@ -51,9 +54,16 @@ public:
 
     // The reply's status and body; nothing when the exchange failed.
     std::optional<std::pair<int, std::string>> post(const std::string& path, const std::string& body) {
-        const std::string request = "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                                    "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                                    std::to_string(body.size()) + "\r\n\r\n" + body;
+        return roundTrip("POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    std::optional<std::pair<int, std::string>> get(const std::string& path) {
+        return roundTrip("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    }
+
+private:
+    std::optional<std::pair<int, std::string>> roundTrip(const std::string& request) {
         // A kept connection that the service closed while it was idle fails
         // before any reply arrives: then the request goes once more on a new one.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -67,7 +77,6 @@ public:
         return std::nullopt;
     }
 
-private:
     bool open() {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         if (fd_ < 0) return false;
@@ -131,6 +140,8 @@ public:
     explicit LoadClient(int port) : http_(port) {}
 
     std::optional<std::string> post(const std::string& script, const std::string& text, bool master = false) {
+        // Without a session (its handshake failed) there is no key to seal with.
+        if (!master && key_.empty()) return std::nullopt;
         const std::string key = master ? sc::MASTER_KEY : key_;
         const auto reply = http_.post(std::string(sc::SERVICE_DIRECTORY) + script + "?id=" + id_,
                                       sc::requestBody(text, sc::bytesOf(key), sc::systemRandom()));
@@ -240,23 +251,122 @@ void print(const std::vector<Figures>& all, int clients, int updates) {
                     f.loginP99, f.updateP50, f.updateP99, f.updatesPerSecond);
 }
 
+// The leaderboard phase: a page with no query (the home page) is the
+// yardstick for the first page, a middle page and a chef's page, each
+// measured the same number of times, in turns, in the same run.
+struct BoardFigures {
+    std::string setup;
+    int errors = 0;
+    double loadSeconds = 0;
+    double homeP99 = 0, firstP99 = 0, middleP99 = 0, chefP99 = 0;
+};
+
+// px and yen of the n-th bulk chef: spread over the range, many ties.
+constexpr std::int64_t BULK_PX = 20011, BULK_YEN = 9973;
+
+// Adds accounts chefs "bulk1" ... in one statement, then lets the engine
+// know the table's new size.
+double loadChefs(pelmora::server::SqlConnection& c, int accounts) {
+    const auto t = Clock::now();
+    const bool postgres = c.engine() == pelmora::server::SqlEngine::Postgres;
+    const std::string values = "SELECT 'bulk' || i, 'bulk@example.org', '-', (i * 7919) % " +
+                               std::to_string(BULK_PX) + ", (i * 104729) % " + std::to_string(BULK_YEN) + ", 0, 0";
+    const std::string insert = "INSERT INTO users (name, email, password_hash, px, yen, created, updated) ";
+    if (postgres) {
+        c.script(insert + values + " FROM generate_series(CAST(1 AS BIGINT), " + std::to_string(accounts) + ") AS i");
+        c.script("VACUUM ANALYZE users");
+    } else {
+        c.script("BEGIN; " + insert + "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                 std::to_string(accounts) + ") " + values + " FROM n; COMMIT; ANALYZE");
+    }
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+BoardFigures boardRun(const std::string& setup, int port, int accounts, int clients, int rounds) {
+    // A chef in the middle of the ranking: half the range of experience.
+    int middleChef = 1;
+    while ((static_cast<std::int64_t>(middleChef) * 7919) % BULK_PX != BULK_PX / 2 && middleChef < accounts) ++middleChef;
+    const std::vector<std::string> paths = {"/", "/pel-mora/classifica",
+                                            "/pel-mora/classifica?page=" + std::to_string(accounts / 100 + 1),
+                                            "/pel-mora/chef/bulk" + std::to_string(middleChef)};
+    BoardFigures f;
+    f.setup = setup;
+    std::mutex mutex;
+    std::vector<std::vector<double>> times(paths.size());
+    std::atomic<int> errors{0};
+    {
+        // The first look at a large board takes its anchors: not a visit to
+        // measure. Each path twice, one request apart, so that behind nginx
+        // both processes have taken theirs.
+        KeptConnection warm(port);
+        for (int twice = 0; twice < 2; ++twice) {
+            for (const auto& p : paths)
+                if (auto r = warm.get(p); !r || r->first != 200) ++errors;
+            warm.get("/");
+        }
+    }
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&, i] {
+            KeptConnection c(port);
+            std::vector<std::vector<double>> mine(paths.size());
+            for (int r = 0; r < rounds; ++r) {
+                for (std::size_t k = 0; k < paths.size(); ++k) {
+                    const std::size_t which = (k + static_cast<std::size_t>(i + r)) % paths.size();
+                    const auto t = Clock::now();
+                    const auto reply = c.get(paths[which]);
+                    mine[which].push_back(msSince(t));
+                    if (!reply || reply->first != 200) ++errors;
+                }
+            }
+            std::lock_guard lock(mutex);
+            for (std::size_t k = 0; k < paths.size(); ++k) times[k].insert(times[k].end(), mine[k].begin(), mine[k].end());
+        });
+    }
+    for (auto& t : threads) t.join();
+    f.errors = errors;
+    f.homeP99 = percentile(times[0], 0.99);
+    f.firstP99 = percentile(times[1], 0.99);
+    f.middleP99 = percentile(times[2], 0.99);
+    f.chefP99 = percentile(times[3], 0.99);
+    return f;
+}
+
+void printBoard(const std::vector<BoardFigures>& all, int accounts, int clients, int rounds) {
+    std::printf("\nleaderboard: %d bulk chefs more; %d clients, each %d rounds of home page, first page, middle page "
+                "and chef page (p99, and its ratio to the home page's)\n",
+                accounts, clients, rounds);
+    std::printf("%-34s %7s %8s %9s %17s %17s %17s\n", "set-up", "errors", "load", "home p99", "first page p99",
+                "middle page p99", "chef page p99");
+    for (const auto& f : all) {
+        auto ratio = [&](double v) { return f.homeP99 > 0 ? v / f.homeP99 : 0; };
+        std::printf("%-34s %7d %7.1fs %7.2fms %8.2fms x%5.1f %8.2fms x%5.1f %8.2fms x%5.1f\n", f.setup.c_str(),
+                    f.errors, f.loadSeconds, f.homeP99, f.firstP99, ratio(f.firstP99), f.middleP99,
+                    ratio(f.middleP99), f.chefP99, ratio(f.chefP99));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int clients = 100, updates = 20, target = 0;
+    int clients = 100, updates = 20, target = 0, accounts = 1000000;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         const int v = std::atoi(argv[i + 1]);
         if (a == "--clients" && v > 0 && v <= 1000) clients = v;
         else if (a == "--updates" && v > 0 && v <= 1000) updates = v;
         else if (a == "--target" && v > 0 && v < 65536) target = v;
+        else if (a == "--accounts" && v >= 0 && v <= 10000000) accounts = v;
         else {
-            std::cerr << "usage: pelmora-service-load [--clients 1-1000] [--updates 1-1000] [--target PORT]\n";
+            std::cerr << "usage: pelmora-service-load [--clients 1-1000] [--updates 1-1000] [--target PORT]"
+                         " [--accounts 0-10000000]\n";
             return 2;
         }
     }
     try {
         std::vector<Figures> all;
+        std::vector<BoardFigures> boards;
+        constexpr int boardClients = 8, boardRounds = 150;
         if (target) {
             all.push_back(run("127.0.0.1:" + std::to_string(target), target, clients, updates));
         } else {
@@ -266,6 +376,12 @@ int main(int argc, char** argv) {
                 rig::ServerProcess sqlite(PELMORA_SERVER_BIN, rig::freeLoopbackPort(),
                                           {"--data", (dir / "sqlite").string()}, dir / "sqlite.log");
                 all.push_back(run("1 process, SQLite", sqlite.port(), clients, updates));
+                if (accounts > 0) {
+                    const double load =
+                        loadChefs(*pelmora::server::openSqlite((dir / "sqlite" / "pelmora.sqlite").string()), accounts);
+                    boards.push_back(boardRun("1 process, SQLite", sqlite.port(), accounts, boardClients, boardRounds));
+                    boards.back().loadSeconds = load;
+                }
             }
             {
                 rig::PostgresCluster pg;
@@ -275,11 +391,20 @@ int main(int argc, char** argv) {
                 rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()},
                                       dir / "nginx");
                 all.push_back(run("2 processes, PostgreSQL, nginx", front.port(), clients, updates));
+                if (accounts > 0) {
+                    const double load = loadChefs(*pelmora::server::openPostgres(pg.conninfo("pelmora")), accounts);
+                    boards.push_back(
+                        boardRun("2 processes, PostgreSQL, nginx", front.port(), accounts, boardClients, boardRounds));
+                    boards.back().loadSeconds = load;
+                }
             }
             std::filesystem::remove_all(dir);
         }
         print(all, clients, updates);
+        if (!boards.empty()) printBoard(boards, accounts, boardClients, boardRounds);
         for (const auto& f : all)
+            if (f.errors) return 1;
+        for (const auto& f : boards)
             if (f.errors) return 1;
         return 0;
     } catch (const std::exception& e) {

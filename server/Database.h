@@ -3,6 +3,7 @@
 #include "GroupCommit.h"
 #include "SqlConnection.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -44,6 +45,7 @@ struct Standing {
     std::string name;
     std::int64_t px = 0;
     std::int64_t yen = 0;
+    std::int64_t rank = 0;  // 1 + the chefs with more experience, or as much and more yen
 };
 
 struct CrashRecord {
@@ -61,10 +63,13 @@ struct DatabaseTarget {
     std::filesystem::path sqliteDir = "var";
     std::string postgres;  // a libpq connection string; when set, used instead of SQLite
     std::size_t connections = 8;
+    // From this many chefs on, pages and ranks start from anchors: every
+    // 50th standing with its rank, taken from the index at most every 10 s.
+    std::int64_t rankAnchorsFrom = 20000;
 };
 
 // The newest schema this program knows.
-inline constexpr int SCHEMA_VERSION = 2;
+inline constexpr int SCHEMA_VERSION = 3;
 
 // The service's storage: users with their totals, sessions, crash records,
 // counters and settings, in either engine. Every operation is one statement
@@ -93,6 +98,12 @@ public:
     bool raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen);
     // Best players first: most experience points, then most yen, then name.
     std::vector<Standing> leaderboard(int limit);
+    // count standings from the offset-th (from 0) on, in that order, each with its rank.
+    std::vector<Standing> standings(std::int64_t offset, int count);
+    // A chef's standing by name (any letter case); nothing for an unknown name.
+    std::optional<Standing> standing(const std::string& name);
+    // The number of chefs, counted at most once every 10 seconds.
+    std::int64_t chefCount();
 
     void openSession(const SessionRow& session);
     std::optional<SessionRow> findSession(const std::string& idHash);
@@ -133,6 +144,27 @@ private:
     const char* sql(const char* sqlite, const char* postgres) const {
         return engine_ == SqlEngine::Sqlite ? sqlite : postgres;
     }
+    std::int64_t rankOf(SqlConnection& c, std::int64_t px, std::int64_t yen);
+    // Every ANCHOR_STEP-th standing (from the first), with its place from 1 and its rank.
+    struct Anchor {
+        std::int64_t place = 0;
+        std::int64_t rank = 0;
+        std::int64_t px = 0;
+        std::int64_t yen = 0;
+        std::string name;
+    };
+    using Anchors = std::vector<Anchor>;
+    static constexpr std::int64_t ANCHOR_STEP = 50;
+    // The anchors, taken again when older than 10 s; nothing for a small table.
+    std::shared_ptr<const Anchors> anchors();
+    std::int64_t rankNear(SqlConnection& c, const Anchors& anchors, std::int64_t px, std::int64_t yen);
+    std::mutex anchorsMutex_;
+    std::mutex anchorsTaking_;
+    std::shared_ptr<const Anchors> anchors_;
+    std::chrono::steady_clock::time_point anchorsTaken_;
+    std::mutex countMutex_;
+    std::int64_t chefCount_ = -1;
+    std::chrono::steady_clock::time_point chefCounted_;
 
     DatabaseTarget target_;
     SqlEngine engine_;

@@ -114,6 +114,12 @@ CREATE TABLE settings (
     name  TEXT PRIMARY KEY,
     value TEXT NOT NULL
 );
+)sql",
+// The ranking's order in full (names break ties), so that a page is read
+// from the index in order and a rank is one count over a range of it.
+R"sql(
+DROP INDEX IF EXISTS users_by_standing;
+CREATE INDEX users_by_rank ON users (px DESC, yen DESC, name);
 )sql"};
 
 static_assert(std::size(SHARED_STEPS) + 1 == SCHEMA_VERSION);

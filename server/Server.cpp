@@ -4,6 +4,8 @@
 #include "scramble/Protocol.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
@@ -17,7 +19,51 @@ bool carriesBody(const httplib::Request& req) {
            (req.has_header("Content-Length") && req.get_header_value("Content-Length") != "0");
 }
 
+// A short name of a body for ETag: 64-bit FNV-1a.
+std::string entityTag(const std::string& body) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : body) h = (h ^ c) * 1099511628211ull;
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(h));
+    return tag;
+}
+
+// Whether an If-None-Match header names the tag (or is "*").
+bool tagMatches(const std::string& header, const std::string& tag) {
+    std::size_t at = 0;
+    while (at < header.size()) {
+        std::size_t end = header.find(',', at);
+        if (end == std::string::npos) end = header.size();
+        std::string item = header.substr(at, end - at);
+        item.erase(0, item.find_first_not_of(" \t"));
+        item.erase(item.find_last_not_of(" \t") + 1);
+        if (item.rfind("W/", 0) == 0) item.erase(0, 2);
+        if (item == tag || item == "*") return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+// A page that may be kept by browsers and nginx for a few seconds, and is
+// not sent again while it is unchanged.
+void sendPage(const httplib::Request& req, httplib::Response& res, const WebReply& page) {
+    // A status left unset becomes 200, or 206 for a range.
+    if (page.status != 200) res.status = page.status;
+    else {
+        const std::string tag = entityTag(page.body);
+        res.set_header("Cache-Control", "public, max-age=10");
+        res.set_header("ETag", tag);
+        if (req.has_header("If-None-Match") && tagMatches(req.get_header_value("If-None-Match"), tag)) {
+            res.status = 304;
+            return;
+        }
+    }
+    res.set_content(page.body, page.contentType.c_str());
+}
+
 }  // namespace
+
+std::filesystem::path defaultBadgesDir() { return PELMORA_DEFAULT_BADGES_DIR; }
 
 ServiceConfig defaultServiceConfig() {
     ServiceConfig c;
@@ -28,8 +74,9 @@ ServiceConfig defaultServiceConfig() {
 
 Server::Server(ServerConfig config)
     : config_(std::move(config)),
-      db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections}),
+      db_(DatabaseTarget{config_.dataDir, config_.database, config_.databaseConnections, config_.rankAnchorsFrom}),
       service_(config_.service, db_),
+      leaderboard_(db_, LevelTable::fromFile(config_.service.levelsFile)),
       http_(std::make_unique<HttpFront>(config_.http)) {
     addGuards();
     addServiceRoutes();
@@ -111,14 +158,21 @@ void Server::addServiceRoutes() {
 
 void Server::addPages() {
     auto page = [this](const httplib::Request& req, httplib::Response& res) {
-        if (auto html = webPage(req.path, db_, config_.service.latestVersion)) {
-            res.set_content(*html, "text/html; charset=utf-8");
-        } else {
-            res.status = 404;
-            res.set_content(*webPage("/", db_, config_.service.latestVersion), "text/html; charset=utf-8");
-        }
+        std::optional<std::string> pageParam;
+        if (auto it = req.params.find("page"); it != req.params.end()) pageParam = it->second;
+        if (auto reply = leaderboard_.answer(req.path, pageParam)) return sendPage(req, res, *reply);
+        if (auto html = webPage(req.path, db_, config_.service.latestVersion)) return sendPage(req, res, {200, *html});
+        sendPage(req, res, {404, notFoundPage()});
     };
-    http_->Get(R"(/|/privacy/?|/condizioni/?|/pel-mora(/[a-z]*)?/?)", page);
+    http_->Get(R"(/|/privacy/?|/condizioni/?|/pel-mora(/[a-z]*)?/?|/pel-mora/classifica\.json|/pel-mora/chef/.*)", page);
+    http_->Get(".*", [](const httplib::Request& req, httplib::Response& res) { sendPage(req, res, {404, notFoundPage()}); });
+    // The level badges: files, which the library answers with their own type.
+    const auto badges = config_.badgesDir.empty() ? defaultBadgesDir() : config_.badgesDir;
+    http_->set_mount_point(std::string(Leaderboard::BADGE_PATH, std::strlen(Leaderboard::BADGE_PATH) - 1),
+                           badges.string());
+    http_->set_file_request_handler([](const httplib::Request&, httplib::Response& res) {
+        res.set_header("Cache-Control", "public, max-age=86400");
+    });
 }
 
 Server::~Server() { stop(); }

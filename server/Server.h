@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HttpFront.h"
+#include "Leaderboard.h"
 #include "Service.h"
 
 #include <filesystem>
@@ -16,15 +17,20 @@ struct ServerConfig {
     std::filesystem::path dataDir = "var";  // the SQLite database's folder
     std::string database;  // a PostgreSQL connection string; when set, used instead of dataDir
     std::size_t databaseConnections = 8;
+    std::int64_t rankAnchorsFrom = DatabaseTarget{}.rankAnchorsFrom;
     // Take the client's address from the X-Real-IP header, as a reverse proxy
     // in front of the service sets it. Only for a service that nobody reaches directly.
     bool behindProxy = false;
     HttpLimits http;
     ServiceConfig service;
+    // The level badges of the leaderboard, one PNG per level ("0.png" ...).
+    std::filesystem::path badgesDir;
 };
 
 // The defaults the build knows: the repository's levels and ingredients tables.
 ServiceConfig defaultServiceConfig();
+// The badges the build draws.
+std::filesystem::path defaultBadgesDir();
 
 // pelmora-server: the service scripts under "/pelmora/" and the web pages, over HTTP.
 class Server {
@@ -59,6 +65,7 @@ private:
     ServerConfig config_;
     Database db_;
     Service service_;
+    Leaderboard leaderboard_;
     std::unique_ptr<HttpFront> http_;
     int port_ = 0;
     std::mutex stateMutex_;

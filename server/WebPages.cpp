@@ -29,6 +29,27 @@ th { background:var(--nori); color:var(--rice); text-align:left; padding:8px 12p
 td { padding:8px 12px; border-top:1px solid var(--wood); }
 tr:nth-child(even) td { background:#fdf1e2; }
 td.num { text-align:right; font-variant-numeric:tabular-nums; }
+.pager { display:flex; justify-content:space-between; align-items:center; gap:10px; margin:14px 0; }
+.pager a, .pager span { min-width:6em; }
+.pager a { font-weight:bold; }
+.pager .next { text-align:right; }
+td.badge { width:44px; padding:4px 4px 4px 10px; }
+td.badge img, .chef img { display:block; }
+td small { display:block; color:#7a5a44; }
+td.num, .pager span { white-space:nowrap; }
+.chef { display:flex; gap:22px; align-items:center; flex-wrap:wrap; }
+.chef dl { display:grid; grid-template-columns:auto auto; gap:4px 18px; margin:0; }
+.chef dt { font-weight:bold; color:var(--nori); }
+.chef dd { margin:0; }
+@media (max-width:520px) {
+  body { font-size:15px; }
+  .wrap { padding:0 10px; }
+  th, td { padding:6px 5px; }
+  th { font-size:.9em; }
+  td.badge { width:34px; padding:3px; }
+  td.badge img { width:30px; height:30px; }
+  nav a { margin-right:10px; }
+}
 footer { background:var(--soy); color:var(--wood); padding:14px 0; font-size:.9em; }
 footer a { color:var(--wood); }
 )css";
@@ -184,19 +205,6 @@ std::string terms() {
 </ul></div>)html");
 }
 
-std::string leaderboard(Database& db) {
-    std::string rows;
-    int rank = 0;
-    for (const auto& s : db.leaderboard(50)) {
-        rows += "<tr><td class=\"num\">" + std::to_string(++rank) + "</td><td>" + escapeHtml(s.name) +
-                "</td><td class=\"num\">" + std::to_string(s.px) + "</td><td class=\"num\">" +
-                std::to_string(s.yen) + " &yen;</td></tr>\n";
-    }
-    if (rows.empty()) rows = "<tr><td colspan=\"4\">No chef has played yet. Be the first!</td></tr>\n";
-    return layout("Leaderboard", "<h2>Leaderboard</h2>\n<table><tr><th>#</th><th>Chef</th><th>Experience</th>"
-                                 "<th>Yen</th></tr>\n" + rows + "</table>");
-}
-
 }  // namespace
 
 std::string escapeHtml(std::string_view text) {
@@ -215,7 +223,16 @@ std::string escapeHtml(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> webPage(std::string_view path, Database& db, const std::string& latestVersion) {
+std::string pageLayout(std::string_view title, std::string_view body) { return layout(title, body); }
+
+std::string notFoundPage() {
+    return layout("Not found", R"html(
+<h2>Nothing is served here</h2>
+<div class="card"><p>This page does not exist, or no longer does.
+Try the <a href="/pel-mora/classifica">leaderboard</a> or the <a href="/">home page</a>.</p></div>)html");
+}
+
+std::optional<std::string> webPage(std::string_view path, Database&, const std::string& latestVersion) {
     if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     if (path == "/") return home();
     if (path == "/privacy") return privacy();
@@ -223,7 +240,6 @@ std::optional<std::string> webPage(std::string_view path, Database& db, const st
     if (path == "/pel-mora") return game(latestVersion);
     if (path == "/pel-mora/istruzioni") return instructions();
     if (path == "/pel-mora/mercato") return market(latestVersion);
-    if (path == "/pel-mora/classifica") return leaderboard(db);
     return std::nullopt;
 }
 

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* USAGE =
     "usage: pelmora-server [--host 127.0.0.1] [--port 8080] [--data DIR | --database postgresql://...]\n"
     "                      [--workers N] [--connections N] [--behind-proxy] [--latest-version TEXT]\n"
-    "                      [--levels FILE] [--ingredients FILE]\n"
+    "                      [--levels FILE] [--ingredients FILE] [--badges DIR]\n"
     "Without --data or --database, the environment variable PELMORA_DATABASE names the\n"
     "PostgreSQL database when it is set; otherwise the data is kept in SQLite under var/.\n";
 
@@ -53,6 +53,7 @@ bool readOption(const std::string& a, const std::string& v, ServerConfig& config
     } else if (a == "--latest-version") config.service.latestVersion = v;
     else if (a == "--levels") config.service.levelsFile = v;
     else if (a == "--ingredients") config.service.ingredientsFile = v;
+    else if (a == "--badges") config.badgesDir = v;
     else {
         std::cerr << "pelmora-server: unknown option " << a << "\n" << USAGE;
         return false;

@@ -31,13 +31,15 @@ std::size_t coloursIn(const fs::path& png) {
 }  // namespace
 
 // The web site in a real browser: every page renders without a console
-// message, and the leaderboard shows its chefs in order, names as text.
+// message (a missing badge would be one), the leaderboard shows its chefs in
+// order, names as text, on two pages, and a chef's page shows the chef.
 TEST(WebPagesInChromium, RenderAndListTheLeaderboard) {
     const fs::path dir = makeScratchDir("browser");
     {
         pelmora::server::ServerConfig config;
         config.port = 0;
         config.dataDir = dir / "data";
+        config.service = pelmora::server::defaultServiceConfig();
         config.service.passwordCost = pelmora::server::PasswordCost::Minimal;
         RunningServer server(config);
         const std::string markup = "<img src=x onerror=console.error(1)>";
@@ -51,13 +53,19 @@ TEST(WebPagesInChromium, RenderAndListTheLeaderboard) {
             ASSERT_EQ(c.login(name, "password"), "ok");
             ASSERT_EQ(c.send("score", std::to_string(px) + ";1"), "ok");
         }
+        auto& db = server.server().database();
+        for (int i = 1; i <= 60; ++i) {
+            const std::string name = "filler" + std::to_string(i);
+            ASSERT_EQ(db.addUser(name, "f@x.org", "-"), pelmora::server::Database::AddUser::Added);
+            ASSERT_TRUE(db.raiseTotals(db.findUser(name)->id, 10, 100 - i));
+        }
 
         const std::string site = "http://127.0.0.1:" + std::to_string(server.port());
         const std::vector<std::string> browser = {"chromium", "--headless", "--no-sandbox", "--disable-gpu",
                                                   "--user-data-dir=" + (dir / "profile").string(),
                                                   "--enable-logging=stderr", "--v=0"};
         for (const char* page : {"/", "/pel-mora", "/pel-mora/istruzioni", "/pel-mora/mercato", "/pel-mora/classifica",
-                                 "/privacy", "/condizioni"}) {
+                                 "/privacy", "/condizioni", "/pel-mora/classifica?page=2", "/pel-mora/chef/Maki-2"}) {
             const fs::path shot = dir / "shot.png";
             const fs::path log = dir / "shot.log";
             fs::remove(shot);
@@ -69,20 +77,35 @@ TEST(WebPagesInChromium, RenderAndListTheLeaderboard) {
             EXPECT_EQ(readAll(log).find("CONSOLE"), std::string::npos) << page << ":\n" << readAll(log);
         }
 
-        auto args = browser;
-        args.insert(args.end(), {"--dump-dom", site + "/pel-mora/classifica"});
-        ASSERT_EQ(pelmora::rig::runToEnd(args, dir / "dom.log"), 0);
-        const std::string dom = readAll(dir / "dom.log");
+        auto domOf = [&](const std::string& page) {
+            auto args = browser;
+            args.insert(args.end(), {"--dump-dom", site + page});
+            fs::remove(dir / "dom.log");
+            EXPECT_EQ(pelmora::rig::runToEnd(args, dir / "dom.log"), 0) << page;
+            return readAll(dir / "dom.log");
+        };
+        const std::string dom = domOf("/pel-mora/classifica");
         std::size_t at = 0;
         for (const auto& chef : chefs) {
-            const std::size_t found = dom.find("<td>" + chef.first + "</td>");
+            const std::size_t found = dom.find(">" + chef.first + "</a>");
             ASSERT_NE(found, std::string::npos) << chef.first;
             EXPECT_GT(found, at) << chef.first << " out of order";
             at = found;
         }
-        EXPECT_NE(dom.find("<td>&lt;img src=x onerror=console.error(1)&gt;</td>"), std::string::npos) << dom;
-        EXPECT_EQ(dom.find("<img"), std::string::npos);
+        EXPECT_NE(dom.find("Page 1 of 2"), std::string::npos);
         EXPECT_EQ(dom.find("CONSOLE"), std::string::npos);
+
+        // The 64th and last chef, whose name is markup, is on page 2 as text.
+        const std::string second = domOf("/pel-mora/classifica?page=2");
+        EXPECT_NE(second.find("<td class=\"num\">51</td>"), std::string::npos) << second;
+        EXPECT_NE(second.find("&lt;img src=x onerror=console.error(1)&gt;</a>"), std::string::npos) << second;
+        EXPECT_EQ(second.find("<img src=\"x"), std::string::npos);
+        EXPECT_NE(second.find("href=\"/pel-mora/classifica\">"), std::string::npos);
+
+        const std::string chef = domOf("/pel-mora/chef/Maki-2");
+        for (const char* shown : {"<h2>Maki-2</h2>", "<dt>Rank</dt><dd>2</dd>", "<dd>400 px</dd>",
+                                  "level 2, Shari-tsukuri", "50 px to level 3, Oimawashi"})
+            EXPECT_NE(chef.find(shown), std::string::npos) << shown << "\n" << chef;
     }
     fs::remove_all(dir);
 }

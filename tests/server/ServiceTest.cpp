@@ -402,7 +402,98 @@ TEST_P(Service, WebPagesAndLeaderboard) {
     auto missing = http.Get("/pel-mora/nothing-here");
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, 404);
+    EXPECT_NE(missing->body.find("Not found - Pelmora"), std::string::npos);
     EXPECT_EQ(pelmora::server::escapeHtml("<a href=\"x\">&'"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;");
+}
+
+// 110 chefs on three pages, three of them tied across the first page's end,
+// and one name full of markup on the last page.
+TEST_P(Service, LeaderboardPagesChefPagesAndJson) {
+    for (int i = 0; i < 110; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "c%03d", i);
+        ASSERT_EQ(db().addUser(name, "e@x.org", "-"), pelmora::server::Database::AddUser::Added);
+        ASSERT_TRUE(db().raiseTotals(db().findUser(name)->id, i >= 49 && i <= 51 ? 1510 : 2000 - 10 * i, 7));
+    }
+    const std::string odd = "a b/<i>&\"";
+    db().addUser(odd, "e@x.org", "-");
+    db().raiseTotals(db().findUser(odd)->id, 150, 0);
+
+    // Once with exact counts, once from anchors (as for a large table).
+    for (const bool anchored : {false, true}) {
+        SCOPED_TRACE(anchored ? "from anchors" : "exact");
+        if (anchored) {
+            tweak_ = [](ServerConfig& c) { c.rankAnchorsFrom = 0; };
+            restart();
+        }
+        httplib::Client http("127.0.0.1", server_->port());
+        auto get = [&](const std::string& path, const httplib::Headers& headers = {}) {
+            auto res = http.Get(path, headers);
+            EXPECT_TRUE(res) << path;
+            return res ? *res : httplib::Response{};
+        };
+        const auto first = get("/pel-mora/classifica");
+        EXPECT_EQ(first.status, 200);
+        EXPECT_NE(first.body.find("111 chefs"), std::string::npos);
+        EXPECT_NE(first.body.find("Page 1 of 3"), std::string::npos);
+        EXPECT_EQ(first.body.find("rel=\"prev\""), std::string::npos);
+        EXPECT_NE(first.body.find("rel=\"next\" class=\"next\" href=\"/pel-mora/classifica?page=2\""), std::string::npos);
+        EXPECT_NE(first.body.find("<td class=\"num\">50</td><td class=\"badge\"><img src=\"/pel-mora/livelli/2.png\""),
+                  std::string::npos);
+        EXPECT_NE(first.body.find("<a href=\"/pel-mora/chef/c049\">c049</a><small>level 2, chef</small>"), std::string::npos);
+
+        // Page 2 goes on where page 1 ended: the tie keeps rank 50, then 53.
+        const auto second = get("/pel-mora/classifica.json?page=2");
+        EXPECT_EQ(second.get_header_value("Content-Type"), "application/json");
+        const std::string head = "{\"page\":2,\"pages\":3,\"total\":111,\"chefs\":[{\"rank\":50,\"name\":\"c050\","
+                                 "\"px\":1510,\"yen\":7,\"level\":2},{\"rank\":50,\"name\":\"c051\"";
+        EXPECT_EQ(second.body.substr(0, head.size()), head);
+        EXPECT_NE(second.body.find("{\"rank\":53,\"name\":\"c052\",\"px\":1480"), std::string::npos);
+        const auto last = get("/pel-mora/classifica?page=3");
+        EXPECT_NE(last.body.find("rel=\"prev\" href=\"/pel-mora/classifica?page=2\""), std::string::npos);
+        EXPECT_EQ(last.body.find("rel=\"next\""), std::string::npos);
+        EXPECT_NE(last.body.find("<a href=\"/pel-mora/chef/a%20b%2F%3Ci%3E%26%22\">a b/&lt;i&gt;&amp;&quot;</a>"),
+                  std::string::npos);
+        for (const char* bad : {"?page=4", "?page=0", "?page=-1", "?page=x", "?page=", "?page=01", ".json?page=9"}) {
+            const auto res = get(std::string("/pel-mora/classifica") + bad);
+            EXPECT_EQ(res.status, 404) << bad;
+            EXPECT_NE(res.body.find(std::string(bad).find("json") == std::string::npos ? "Not found - Pelmora" : "error"),
+                      std::string::npos) << bad;
+        }
+
+        const auto chef = get("/pel-mora/chef/a%20b%2F%3Ci%3E%26%22");
+        EXPECT_EQ(chef.status, 200);
+        for (const char* shown : {"<h2>a b/&lt;i&gt;&amp;&quot;</h2>", "<dt>Rank</dt><dd>111</dd>", "<dd>150 px</dd>",
+                                  "<dd>0 &yen;</dd>", "<dd>level 1, cook</dd>", "<dd>150 px to level 2, chef</dd>",
+                                  "href=\"/pel-mora/classifica?page=3\""})
+            EXPECT_NE(chef.body.find(shown), std::string::npos) << shown;
+        EXPECT_EQ(chef.body.find("<i>"), std::string::npos);
+        EXPECT_NE(get("/pel-mora/chef/C000").body.find("the highest level reached"), std::string::npos);
+        EXPECT_EQ(get("/pel-mora/chef/c051.json").body, "{\"rank\":50,\"name\":\"c051\",\"px\":1510,\"yen\":7,\"level\":2}\n");
+        EXPECT_EQ(get("/pel-mora/chef/nobody").status, 404);
+        EXPECT_EQ(get("/pel-mora/chef/nobody.json").status, 404);
+
+        // Cached for ten seconds; an unchanged page is not sent again.
+        EXPECT_EQ(chef.get_header_value("Cache-Control"), "public, max-age=10");
+        const std::string tag = first.get_header_value("ETag");
+        ASSERT_FALSE(tag.empty());
+        const auto again = get("/pel-mora/classifica", {{"If-None-Match", "\"other\", " + tag}});
+        EXPECT_EQ(again.status, 304);
+        EXPECT_TRUE(again.body.empty());
+        EXPECT_EQ(get("/pel-mora/classifica?page=2", {{"If-None-Match", tag}}).status, 200);
+    }
+
+    // The rank's count is a range of the ranking index, not a pass over the table.
+    auto c = database_.empty() ? pelmora::server::openSqlite((dir_ / "data" / "pelmora.sqlite").string())
+                               : pelmora::server::openPostgres(database_);
+    if (!database_.empty()) c->run("SET enable_seqscan = off");
+    const std::string count = "SELECT (SELECT COUNT(*) FROM users WHERE px > 5) + "
+                              "(SELECT COUNT(*) FROM users WHERE px = 5 AND yen > 1)";
+    const auto plan = c->run(((database_.empty() ? "EXPLAIN QUERY PLAN " : "EXPLAIN ") + count).c_str());
+    std::string planText;
+    for (const auto& row : plan.rows)
+        for (const auto& col : row) planText += col.value_or("") + " ";
+    EXPECT_NE(planText.find("users_by_rank"), std::string::npos) << planText;
 }
 
 TEST(AccountRules, Boundaries) {

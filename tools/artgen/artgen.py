@@ -5,6 +5,9 @@
         Composes every picture as SVG, renders it with rsvg-convert (only when its SVG
         changed), copies the tables with the line ends the game expects, converts the
         language files to ISO-8859-1, and removes staged files that no longer belong.
+    artgen.py badges --levels FILE --out DIR --work DIR
+        One medal per level of the level table, as DIR/0.png, DIR/1.png ... for the web
+        leaderboard.
     artgen.py contact-sheet --source DIR --stage DIR --work DIR --out FILE
         A still of the game screen, then every picture of the package at the size the game
         shows it, with its name.
@@ -20,6 +23,7 @@ from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import badges  # noqa: E402
 import data  # noqa: E402
 import food  # noqa: E402
 import people  # noqa: E402
@@ -245,6 +249,26 @@ def contact_sheet(args):
     print(f"contact sheet: {args.out}")
 
 
+def level_badges(args):
+    out_dir = os.path.abspath(args.out)
+    svg_dir = os.path.join(os.path.abspath(args.work), "badges")
+    count = len(badges.read_levels(args.levels))
+    wanted = set()
+    for level in range(count):
+        svg_path = os.path.join(svg_dir, f"{level}.svg")
+        png_path = os.path.join(out_dir, f"{level}.png")
+        wanted.add(png_path)
+        changed = write_if_changed(svg_path, doc(80, 80, badges.level_badge(level)).encode("utf-8"))
+        if changed or not os.path.exists(png_path):
+            os.makedirs(out_dir, exist_ok=True)
+            subprocess.run([args.rsvg, "-w", "80", "-h", "80", "-o", png_path, svg_path], check=True)
+    os.makedirs(out_dir, exist_ok=True)
+    for fn in os.listdir(out_dir):
+        if os.path.join(out_dir, fn) not in wanted:
+            os.remove(os.path.join(out_dir, fn))
+    print(f"artgen: {count} level badges in {out_dir}")
+
+
 def main():
     ap = argparse.ArgumentParser()
     sub = ap.add_subparsers(dest="cmd", required=True)
@@ -254,6 +278,11 @@ def main():
     s.add_argument("--work", required=True)
     s.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     s.add_argument("--rsvg", default="rsvg-convert")
+    b = sub.add_parser("badges")
+    b.add_argument("--levels", required=True)
+    b.add_argument("--out", required=True)
+    b.add_argument("--work", required=True)
+    b.add_argument("--rsvg", default="rsvg-convert")
     c = sub.add_parser("contact-sheet")
     c.add_argument("--source", required=True)
     c.add_argument("--stage", required=True)
@@ -262,7 +291,7 @@ def main():
     c.add_argument("--convert", default="convert")
     c.add_argument("--montage", default="montage")
     args = ap.parse_args()
-    stage(args) if args.cmd == "stage" else contact_sheet(args)
+    {"stage": stage, "badges": level_badges, "contact-sheet": contact_sheet}[args.cmd](args)
 
 
 if __name__ == "__main__":
