@@ -29,6 +29,8 @@ th { background:var(--nori); color:var(--rice); text-align:left; padding:8px 12p
 td { padding:8px 12px; border-top:1px solid var(--wood); }
 tr:nth-child(even) td { background:#fdf1e2; }
 td.num { text-align:right; font-variant-numeric:tabular-nums; }
+th.num { text-align:right; }
+.rank { width:3em; }
 footer { background:var(--soy); color:var(--wood); padding:14px 0; font-size:.9em; }
 footer a { color:var(--wood); }
 )css";
@@ -122,13 +124,13 @@ std::string leaderboard(Database& db) {
     std::string rows;
     int rank = 0;
     for (const auto& s : db.leaderboard(50)) {
-        rows += "<tr><td class=\"num\">" + std::to_string(++rank) + "</td><td>" + escapeHtml(s.name) +
+        rows += "<tr><td class=\"num rank\">" + std::to_string(++rank) + "</td><td>" + escapeHtml(s.name) +
                 "</td><td class=\"num\">" + std::to_string(s.px) + "</td><td class=\"num\">" +
                 std::to_string(s.yen) + " &yen;</td></tr>\n";
     }
     if (rows.empty()) rows = "<tr><td colspan=\"4\">No chef has played yet. Be the first!</td></tr>\n";
-    return layout("Leaderboard", "<h2>Leaderboard</h2>\n<table><tr><th>#</th><th>Chef</th><th>Experience</th>"
-                                 "<th>Yen</th></tr>\n" + rows + "</table>");
+    return layout("Leaderboard", "<h2>Leaderboard</h2>\n<table><tr><th class=\"num rank\">#</th><th>Chef</th>"
+                                 "<th class=\"num\">Experience</th><th class=\"num\">Yen</th></tr>\n" + rows + "</table>");
 }
 
 }  // namespace
