@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "scramble/Protocol.h"
+
 namespace pelmora::server {
 
 namespace {
@@ -11,7 +13,7 @@ bool isControlOrBlank(unsigned char c) { return c <= 32 || c == 127; }
 }  // namespace
 
 bool validUsername(std::string_view name) {
-    if (name.size() < 3 || name.size() > 20) return false;
+    if (name.size() < 3 || name.size() > static_cast<std::size_t>(scramble::MAX_USERNAME_CHARS)) return false;
     for (char c : name) {
         const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
                         c == '-';
@@ -26,11 +28,11 @@ bool validPassword(std::string_view password) {
         if (c == ';' || c < 32 || c == 127) return false;
         if ((c & 0xC0) != 0x80) ++characters;  // continuation bytes belong to the character before
     }
-    return characters >= 6 && characters <= 128;
+    return characters >= 6 && characters <= static_cast<std::size_t>(scramble::MAX_PASSWORD_CHARS);
 }
 
 bool validEmail(std::string_view email) {
-    if (email.empty() || email.size() > 254) return false;
+    if (email.empty() || email.size() > static_cast<std::size_t>(scramble::MAX_EMAIL_BYTES)) return false;
     for (unsigned char c : email)
         if (isControlOrBlank(c) || c == ';') return false;
     const std::size_t at = email.find('@');

@@ -130,7 +130,7 @@ WebReply Leaderboard::board(std::int64_t page, bool json) {
     }
     std::string table;
     for (const auto& s : rows) {
-        table += "<tr><td class=\"num\">" + std::to_string(s.rank) + "</td><td class=\"badge\">" + badge(s.px) +
+        table += "<tr><td class=\"num rank\">" + std::to_string(s.rank) + "</td><td class=\"badge\">" + badge(s.px) +
                  "</td><td><a href=\"" + chefPath(s.name) + "\">" + escapeHtml(s.name) + "</a><small>" +
                  levelText(s.px) + "</small></td><td class=\"num\">" + grouped(s.px) + "</td><td class=\"num\">" +
                  grouped(s.yen) + " &yen;</td></tr>\n";
@@ -146,7 +146,8 @@ WebReply Leaderboard::board(std::int64_t page, bool json) {
     return {200, pageLayout(page == 1 ? "Leaderboard" : "Leaderboard, page " + std::to_string(page),
                             "<h2>Leaderboard</h2>\n<p class=\"total\">" + grouped(total) +
                                 (total == 1 ? " chef" : " chefs") + " ranked by experience, then yen.</p>\n" + pager +
-                                "<table><tr><th>#</th><th></th><th>Chef</th><th>Experience</th><th>Yen</th></tr>\n" +
+                                "<table><tr><th class=\"num rank\">#</th><th></th><th>Chef</th><th class=\"num\">Experience</th>"
+                                "<th class=\"num\">Yen</th></tr>\n" +
                                 table + "</table>\n" + pager)};
 }
 

@@ -101,6 +101,10 @@ void Server::addGuards() {
         if (req.ranges.size() > 1) {
             res.status = 416;
             res.set_content("one range at most\n", "text/plain");
+            // The library would still cut this short body once per requested
+            // range into a multipart reply; without the ranges it goes out as
+            // it is. The request is the library's own, not a const object.
+            const_cast<httplib::Request&>(req).ranges.clear();
             return httplib::Server::HandlerResponse::Handled;
         }
         return httplib::Server::HandlerResponse::Unhandled;
@@ -120,11 +124,17 @@ void Server::addGuards() {
 
 void Server::addServiceRoutes() {
     auto& http = *http_;
-    // A route with a content reader: the library would refuse form bodies over
-    // 8 KB itself, and would read a chunked body whole. Here it is counted as
-    // it arrives and cut at the service's limit.
-    http.Post(R"(/pelmora/([A-Za-z0-9_.-]+))", [this](const httplib::Request& req, httplib::Response& res,
-                                                       const httplib::ContentReader& reader) {
+    std::string scripts;
+    for (const auto& script : scramble::serviceScripts()) {
+        if (!scripts.empty()) scripts += "|";
+        for (char c : script) scripts += c == '.' ? std::string("\\.") : std::string(1, c);
+    }
+    // The service's scripts, through a route with a content reader: the
+    // library would refuse form bodies over 8 KB itself, and would read a
+    // chunked body whole. Here it is counted as it arrives and cut at the
+    // service's limit.
+    http.Post(std::string(scramble::SERVICE_DIRECTORY) + "(" + scripts + ")",
+              [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
         std::string body;
         bool tooLong = false;
         const bool read = reader([&](const char* data, std::size_t size) {

@@ -92,12 +92,10 @@ Service::Service(ServiceConfig config, Database& db)
 HttpReply Service::handle(std::string_view script, const std::string& sessionId, std::string_view body,
                           const std::string& client) {
     try {
-        if (script == "ping.php") return handshake(body);
+        if (script == sc::SCRIPT_HANDSHAKE) return handshake(body);
 
-        static constexpr std::string_view scripts[] = {"logged.php", "login.php",       "register.php", "score.php",
-                                                       "levels.php", "ingredients.php", "pml.php"};
-        if (std::find(std::begin(scripts), std::end(scripts), script) == std::end(scripts))
-            return {404, "no such script\n"};
+        static const std::vector<std::string> scripts = sc::serviceScripts();
+        if (std::find(scripts.begin(), scripts.end(), script) == scripts.end()) return {404, "no such script\n"};
 
         const auto session = liveSession(sessionId);
         if (!session) return {403, "unknown session\n"};
@@ -106,18 +104,18 @@ HttpReply Service::handle(std::string_view script, const std::string& sessionId,
         if (!text) return badRequest("undecodable request");
 
         std::string reply;
-        if (script == "logged.php") {
+        if (script == sc::SCRIPT_LOGGED) {
             reply = logged(*session);
-        } else if (script == "login.php") {
+        } else if (script == sc::SCRIPT_LOGIN) {
             reply = login(*session, *text, client);
         } else {
             // Commands carry the client's user name and password in front.
             const auto fields = sc::splitFields(*text);
             if (fields.size() < 2) return badRequest("missing user fields");
-            if (script == "register.php") reply = registerUser(fields);
-            else if (script == "score.php") reply = score(*session, fields, client);
-            else if (script == "levels.php") reply = readWholeFile(config_.levelsFile);
-            else if (script == "ingredients.php") reply = readWholeFile(config_.ingredientsFile);
+            if (script == sc::commandScript(sc::COMMAND_REGISTER)) reply = registerUser(fields);
+            else if (script == sc::commandScript(sc::COMMAND_SCORE)) reply = score(*session, fields, client);
+            else if (script == sc::commandScript(sc::COMMAND_LEVELS)) reply = readWholeFile(config_.levelsFile);
+            else if (script == sc::commandScript(sc::COMMAND_INGREDIENTS)) reply = readWholeFile(config_.ingredientsFile);
             else reply = crashLog(*session, fields, client);
         }
         if (reply.size() > sc::MAX_MESSAGE_TEXT) return {500, "reply too long for one message\n"};

@@ -50,6 +50,8 @@ td.num, .pager span { white-space:nowrap; }
   td.badge img { width:30px; height:30px; }
   nav a { margin-right:10px; }
 }
+th.num { text-align:right; }
+.rank { width:3em; }
 footer { background:var(--soy); color:var(--wood); padding:14px 0; font-size:.9em; }
 footer a { color:var(--wood); }
 )css";

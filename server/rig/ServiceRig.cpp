@@ -72,6 +72,21 @@ int freeLoopbackPort() {
     return ntohs(a.sin_port);
 }
 
+PortReservation::PortReservation() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    const int yes = 1;
+    sockaddr_in a = loopback(0);
+    socklen_t len = sizeof a;
+    if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes) != 0 ||
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        if (fd_ >= 0) ::close(fd_);
+        throw std::runtime_error("no loopback port to reserve");
+    }
+    port_ = ntohs(a.sin_port);
+}
+
+PortReservation::~PortReservation() { ::close(fd_); }
+
 bool waitForPort(int port, std::chrono::milliseconds within) {
     const auto until = std::chrono::steady_clock::now() + within;
     do {
@@ -157,9 +172,23 @@ ServerProcess::ServerProcess(const std::string& binary, int port, const std::vec
     start();
 }
 
+namespace {
+
+// Ready once it accepts connections; a busy machine may take long to get
+// there, but a process that has ended will never listen.
+bool waitUntilListening(ChildProcess& process, int port) {
+    const auto until = std::chrono::steady_clock::now() + ServerProcess::START_LIMIT;
+    while (!waitForPort(port, std::chrono::milliseconds(200))) {
+        if (!process.running() || std::chrono::steady_clock::now() >= until) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void ServerProcess::start() {
     process_ = ChildProcess(argv_, log_);
-    if (!waitForPort(port_, std::chrono::seconds(30)))
+    if (!waitUntilListening(process_, port_))
         throw std::runtime_error("pelmora-server did not start on port " + std::to_string(port_) + "; see " +
                                  log_.string());
 }
@@ -270,7 +299,7 @@ NginxFront::NginxFront(const std::filesystem::path& site, int port, const std::v
     : port_(port) {
     std::string text = readText(site);
     if (text.empty()) throw std::runtime_error("cannot read " + site.string());
-    replaceAll(text, "listen 127.0.0.1:8080", "listen 127.0.0.1:" + std::to_string(port));
+    replaceAll(text, "listen 127.0.0.1:8080;", "listen 127.0.0.1:" + std::to_string(port) + " reuseport;");
     for (std::size_t i = 0; i < backends.size(); ++i)
         replaceAll(text, "127.0.0.1:" + std::to_string(8081 + i), "127.0.0.1:" + std::to_string(backends[i]));
     std::filesystem::create_directories(dir);
@@ -290,7 +319,7 @@ NginxFront::NginxFront(const std::filesystem::path& site, int port, const std::v
                                       << "/site.conf;\n}\n";
     const std::string nginx = std::filesystem::exists("/usr/sbin/nginx") ? "/usr/sbin/nginx" : "nginx";
     process_ = ChildProcess({nginx, "-p", d, "-c", d + "/nginx.conf", "-e", d + "/error.log"}, dir / "nginx.out");
-    if (!waitForPort(port, std::chrono::seconds(20)))
+    if (!waitUntilListening(process_, port))
         throw std::runtime_error("nginx did not start: " + readText(dir / "error.log") + readText(dir / "nginx.out"));
 }
 

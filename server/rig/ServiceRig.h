@@ -12,8 +12,28 @@
 
 namespace pelmora::rig {
 
-// A loopback port that was free a moment ago.
+// A loopback port that was free a moment ago. Anyone may take it before it is
+// used: a process that must listen there later wants a PortReservation.
 int freeLoopbackPort();
+
+// A loopback port kept out of everyone else's hands while this object lives:
+// bound with SO_REUSEPORT and never listening. No bind to port 0 and no
+// outgoing connection gets it, so the only listener there can be a process of
+// the same user binding this very port with SO_REUSEPORT (pelmora-server does;
+// NginxFront asks nginx to). A server restarted on it finds it free.
+class PortReservation {
+public:
+    PortReservation();
+    ~PortReservation();
+    PortReservation(const PortReservation&) = delete;
+    PortReservation& operator=(const PortReservation&) = delete;
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
 // Whether something accepts connections on the loopback port within the time.
 bool waitForPort(int port, std::chrono::milliseconds within);
 // A new folder under the system's temporary folder.
@@ -54,6 +74,8 @@ public:
     ChildProcess& process() { return process_; }
     // Stops with SIGTERM and starts the same command again on the same port.
     void restart();
+    // Longest wait for a started process to listen; one that exits before is reported at once.
+    static constexpr std::chrono::seconds START_LIMIT{120};
 
 private:
     void start();
@@ -90,7 +112,8 @@ private:
 
 // nginx on a loopback port in front of service processes, configured by an
 // nginx site file whose upstream lists 127.0.0.1:8081, 127.0.0.1:8082 ...
-// and which listens on 127.0.0.1:8080: those are replaced by the given ports.
+// and which listens on 127.0.0.1:8080: those are replaced by the given ports,
+// and nginx listens with SO_REUSEPORT, so that a PortReservation's port suits.
 class NginxFront {
 public:
     NginxFront(const std::filesystem::path& site, int port, const std::vector<int>& backends,

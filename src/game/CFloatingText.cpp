@@ -33,7 +33,9 @@ CFloatingText::CFloatingText(const std::string& text, std::uint32_t color, scene
     s_->setWidth(width());
     s_->setHeight(height());
     addChild(s_);
-    // It passes over the ingredient strip and the belt: presses go to them.
+    // Unlike the order panel, a rising figure takes no presses: it sweeps
+    // over the strip and the belt in the middle of play, and a press it
+    // swallowed would be a pick or a serve the player made and lost.
     CIgnoreMouse::apply(*this);
     addEventListener(scene::Event::ENTER_FRAME, this, &CFloatingText::listener_enter_frame);
     floating_count_ += 1;

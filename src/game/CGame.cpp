@@ -205,6 +205,9 @@ bool CGame::listener_game_over() {
     ended_ = true;
     // The totals are final from here on: nothing on this screen may change them.
     CIgnoreMouse::apply(*this);
+    // The player's gains wait for the service's acknowledgement, so that no
+    // failure on the way (a totals fetch, this upload) loses the game.
+    if (CNetworking::isLogged()) CScore::keepPending(CScore::actual_px_, CScore::actual_yen_);
     if (CNetworking::isCryptReady() && CNetworking::isLogged() && CScore::totalsFromService()) {
         addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CGame::aux_score_update);
         addEventListener(CNetworkingEvent::ERROR, this, &CGame::aux_score_update);
@@ -226,7 +229,7 @@ void CGame::aux_score_update(scene::Event& event) {
     // Only an upload that got no answer leaves the service without these
     // totals. Any reply means it read them; when it refused them, the totals
     // it keeps stand and the next retrieval brings them.
-    CScore::setUploadFailed(event.type() == CNetworkingEvent::ERROR);
+    if (event.type() != CNetworkingEvent::ERROR) CScore::acknowledgePending();
     CMain::Dispatch(CMain::SCREEN_GAME_OVER);
 }
 
@@ -284,8 +287,9 @@ void CGame::listener_order_click(const std::shared_ptr<COrder>& order) {
     // it while floating texts rise.
     panel->setX((800 - panel->width()) / 2);
     panel->setY((480 - panel->height()) / 2);
-    // A picture to read: presses go through it to the belt and the strip.
-    CIgnoreMouse::apply(*panel);
+    // Reading a recipe costs the player that moment: while the panel is on
+    // the screen it takes the presses that land on it, whole.
+    panel->setMouseChildren(false);
     evidenced_order_stay_countdown_ = 0;
 }
 

@@ -14,7 +14,8 @@ int CScore::yen_ = 0;
 int CScore::actual_px_ = 0;
 int CScore::actual_yen_ = 0;
 bool CScore::totals_from_service_ = false;
-bool CScore::upload_failed_ = false;
+int CScore::pending_px_ = 0;
+int CScore::pending_yen_ = 0;
 
 CScore::CScore(int orders) : orders_(orders) {
     const bool variant = orders < 0;
@@ -185,10 +186,14 @@ void CScore::orders_decrement() {
 }
 
 void CScore::setTotalsFromService(int px, int yen) {
-    px_ = px;
-    yen_ = yen;
+    px_ = px + pending_px_;
+    yen_ = yen + pending_yen_;
     totals_from_service_ = true;
-    upload_failed_ = false;
+}
+
+void CScore::keepPending(int px, int yen) {
+    pending_px_ += px;
+    pending_yen_ += yen;
 }
 
 void CScore::reset() {
@@ -197,5 +202,6 @@ void CScore::reset() {
     actual_px_ = 0;
     actual_yen_ = 0;
     totals_from_service_ = false;
-    upload_failed_ = false;
+    pending_px_ = 0;
+    pending_yen_ = 0;
 }

@@ -42,15 +42,17 @@ public:
     static void set_px(int v) { px_ = v; }
     static int get_yen() { return yen_; }
     static void set_yen(int v) { yen_ = v; }
-    // The totals as the service reported them in this run: only totals that
-    // came from the service may be sent back to it at the end of a game.
+    // The totals as the service reported them in this run, plus the gains it
+    // has not yet acknowledged: only totals that came from the service may be
+    // sent back to it at the end of a game.
     static void setTotalsFromService(int px, int yen);
     static bool totalsFromService() { return totals_from_service_; }
-    // Whether the service failed to store the totals of the last game (its
-    // upload got no answer). They stay the newest: a retrieval must not replace
-    // them with the older stored ones, and the next upload carries them.
-    static void setUploadFailed(bool failed) { upload_failed_ = failed; }
-    static bool uploadFailed() { return upload_failed_; }
+    // Gains of the logged-in player's finished games that the service has not
+    // acknowledged yet. They stay here, whatever fails, until a reply to an
+    // upload that carries them arrives; fetched totals get them added once.
+    static void keepPending(int px, int yen);
+    static bool hasPending() { return pending_px_ != 0 || pending_yen_ != 0; }
+    static void acknowledgePending() { pending_px_ = pending_yen_ = 0; }
 
     int orders_ = 0;
     std::shared_ptr<scene::TextField> pxtext_;
@@ -71,7 +73,8 @@ public:
     static int actual_px_;
     static int actual_yen_;
     static bool totals_from_service_;
-    static bool upload_failed_;
+    static int pending_px_;
+    static int pending_yen_;
     // Back to the state at program start (tests only).
     static void reset();
 

@@ -28,10 +28,6 @@ scene::Point coordinate(const std::vector<std::string>& tokens, std::size_t inde
 CTape::CTape(const std::string& image, const std::string& path) {
     aux_calculate_tape_coordinates(path);
     aux_calculate_slot_coordinates();
-    if (slot_coordinates_.empty()) {
-        throw PathError("belt path \"assets/tavoli/" + path + "\" has no slots (" +
-                        std::to_string(coordinates_.size()) + " path points)");
-    }
     position_ = 0;
     slots_ = static_cast<int>(slot_coordinates_.size());
     tape_.assign(slots_, nullptr);
@@ -42,12 +38,16 @@ CTape::CTape(const std::string& image, const std::string& path) {
 }
 
 void CTape::aux_calculate_tape_coordinates(const std::string& path) {
-    coordinates_.clear();
+    coordinates_ = readPath(MAux::getText("assets/tavoli/" + path));
+}
+
+std::vector<scene::Point> CTape::readPath(const std::string& text) {
+    std::vector<scene::Point> points;
     scene::Point p0{0, 0};
     scene::Point offset{0, 0};
     bool appended = false;
     scene::Point last;
-    for (const auto& line : DataFiles::crlfRecords(MAux::getText("assets/tavoli/" + path))) {
+    for (const auto& line : DataFiles::crlfRecords(text)) {
         if (line.empty()) continue;
         const auto tokens = DataFiles::splitAt(line, " ");
         if (tokens[0] == "#") {
@@ -67,27 +67,33 @@ void CTape::aux_calculate_tape_coordinates(const std::string& path) {
             const scene::Point p{MAux::bezier(ix(p0.x), ix(p1.x), ix(p2.x), ix(p3.x), t) + offset.x,
                                  MAux::bezier(ix(p0.y), ix(p1.y), ix(p2.y), ix(p3.y), t) + offset.y};
             if (!appended || MAux::distance(p, last) > POINT_SPACING) {
-                coordinates_.push_back(p);
+                points.push_back(p);
                 last = p;
                 appended = true;
             }
         }
         p0 = p3;
     }
+    return points;
 }
 
 void CTape::aux_calculate_slot_coordinates() {
-    slot_offsets_.clear();
+    slot_offsets_ = slotOffsets(coordinates_);
     slot_coordinates_.clear();
-    if (coordinates_.empty()) return;
-    scene::Point reference = coordinates_[0];
-    for (std::size_t i = 0; i < coordinates_.size(); ++i) {
-        if (MAux::distance(coordinates_[i], reference) > SLOT_SPACING) {
-            slot_offsets_.push_back(static_cast<int>(i));
-            slot_coordinates_.push_back(coordinates_[i]);
-            reference = coordinates_[i];
+    for (int i : slot_offsets_) slot_coordinates_.push_back(coordinates_[static_cast<std::size_t>(i)]);
+}
+
+std::vector<int> CTape::slotOffsets(const std::vector<scene::Point>& path) {
+    std::vector<int> offsets;
+    if (path.empty()) return offsets;
+    scene::Point reference = path[0];
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (MAux::distance(path[i], reference) > SLOT_SPACING) {
+            offsets.push_back(static_cast<int>(i));
+            reference = path[i];
         }
     }
+    return offsets;
 }
 
 void CTape::aux_reorder() {
@@ -118,6 +124,7 @@ double CTape::aux_difficult_factor() {
 
 void CTape::aux_advance() {
     const int n = static_cast<int>(coordinates_.size());
+    if (n == 0) return;
     position_ += 1;
     if (position_ > n) position_ %= n;
     for (int i = 0; i < slots_; ++i) slot_coordinates_[i] = coordinates_[(slot_offsets_[i] + position_) % n];

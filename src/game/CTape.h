@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,24 +17,23 @@ class CTapeHost;
 // screen (a CTapeHost), which it calls back every frame.
 class CTape : public scene::Sprite {
 public:
-    // A path file that yields no slot: the belt could carry nothing.
-    class PathError : public std::runtime_error {
-    public:
-        using std::runtime_error::runtime_error;
-    };
-
     static constexpr int POINTS_PER_SEGMENT = 200;
     static constexpr int ADVANCE_EVERY = 16;
     static constexpr double POINT_SPACING = 20;
     static constexpr double SLOT_SPACING = 80;
     static constexpr int ITEM_SIZE = 64;
 
-    // Both names are relative to "assets/tavoli/". Throws PathError when the
-    // path file gives no slot.
+    // Both names are relative to "assets/tavoli/". A path file that gives no
+    // slot (a damaged package) makes a belt that takes nothing: the game then
+    // waits for the player to quit it.
     CTape(const std::string& image, const std::string& path);
 
     virtual void aux_calculate_tape_coordinates(const std::string& path);
     virtual void aux_calculate_slot_coordinates();
+    // The points of a path file's text, POINT_SPACING apart along its curves.
+    static std::vector<scene::Point> readPath(const std::string& text);
+    // Indexes of the path points where slots sit, SLOT_SPACING apart.
+    static std::vector<int> slotOffsets(const std::vector<scene::Point>& path);
     virtual void aux_reorder();
     virtual void aux_step_tape(scene::Event& event);
     // Brings the next order one second closer, never to less than one frame.

@@ -169,7 +169,7 @@ void CNetworking::PrepareCryptChannel(scene::EventDispatcher* caller) {
     loader->addEventListener(scene::Event::COMPLETE, &sessionReplies, &SessionReplyHandlers::aux_key_gen_success);
     const std::string payload = std::string(sc::HANDSHAKE_TAG) + Main::PLATFORM + ";" + Main::VERSION + ";" +
                                 std::to_string(Main::BUILD) + orNull(session_id_);
-    if (!send_message(loader, "ping.php", payload, true)) deferred().add(pcaller_, CNetworkingEvent::ERROR);
+    if (!send_message(loader, sc::SCRIPT_HANDSHAKE, payload, true)) deferred().add(pcaller_, CNetworkingEvent::ERROR);
 }
 
 void SessionReplyHandlers::aux_key_gen_success(scene::Event& e) {
@@ -216,7 +216,7 @@ static void aux_send_login_request(const std::string& script, const std::string&
 
 void CNetworking::Logged(scene::EventDispatcher* caller) {
     lcaller_ = Caller::of(caller);
-    aux_send_login_request("logged.php", "", &SessionReplyHandlers::aux_logged_done);
+    aux_send_login_request(sc::SCRIPT_LOGGED, "", &SessionReplyHandlers::aux_logged_done);
 }
 
 void SessionReplyHandlers::aux_logged_done(scene::Event& e) {
@@ -239,7 +239,7 @@ void CNetworking::Login(const std::string& username, const std::string& password
     username_ = username;
     password_ = password;
     lcaller_ = Caller::of(caller);
-    aux_send_login_request("login.php", username + ";" + password, &SessionReplyHandlers::aux_login_done);
+    aux_send_login_request(sc::SCRIPT_LOGIN, username + ";" + password, &SessionReplyHandlers::aux_login_done);
 }
 
 void SessionReplyHandlers::aux_login_done(scene::Event& e) {
@@ -287,7 +287,7 @@ void CNetworking::SendAsync(const std::string& command, const std::string& paylo
     loader_ = std::make_shared<scene::URLLoader>();
     loader_->addEventListener(scene::Event::IO_ERROR, this, &CNetworking::aux_send_async_error);
     loader_->addEventListener(scene::Event::COMPLETE, this, &CNetworking::aux_send_async_done);
-    if (!send_message(loader_, command + ".php", username_ + ";" + password_.value_or("") + ";" + payload)) {
+    if (!send_message(loader_, sc::commandScript(command), username_ + ";" + password_.value_or("") + ";" + payload)) {
         deferred().add(caller_, CNetworkingEvent::ERROR);
         aux_finish();
     }

@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "scramble/Protocol.h"
+
 // The texts of the service commands: payloads the screens send and what
 // their replies mean. Fields are joined by ";" with no escaping.
 class CServiceCommands {
 public:
-    static constexpr const char* PML = "pml";
-    static constexpr const char* INGREDIENTS = "ingredients";
-    static constexpr const char* LEVELS = "levels";
-    static constexpr const char* SCORE = "score";
-    static constexpr const char* REGISTER = "register";
+    static constexpr const char* PML = pelmora::scramble::COMMAND_PML;
+    static constexpr const char* INGREDIENTS = pelmora::scramble::COMMAND_INGREDIENTS;
+    static constexpr const char* LEVELS = pelmora::scramble::COMMAND_LEVELS;
+    static constexpr const char* SCORE = pelmora::scramble::COMMAND_SCORE;
+    static constexpr const char* REGISTER = pelmora::scramble::COMMAND_REGISTER;
 
     struct Totals {
         std::int64_t px = 0;

@@ -62,12 +62,17 @@ bool TextField::handleTextInput(const std::string& utf8) {
         else if (u >= 0x20 && u != 0x7F) clean += c;
     }
     if (clean.empty()) return false;
+    bool refused = false;
     if (maxChars_ > 0) {
-        const int room = maxChars_ - codePoints(plain_);
-        if (room <= 0) return true;
+        const int room = std::max(0, maxChars_ - codePoints(plain_));
+        refused = codePoints(clean) > room;
         clean = clean.substr(0, byteOffset(clean, room));
     }
-    editReplace(caret_, caret_, clean);
+    if (!clean.empty()) editReplace(caret_, caret_, clean);
+    if (refused) {
+        Event event(INPUT_REFUSED);
+        dispatchEvent(event);
+    }
     return true;
 }
 

@@ -64,7 +64,10 @@ public:
     bool displayAsPassword() const { return password_; }
     void setDisplayAsPassword(bool v);
     int maxChars() const { return maxChars_; }
+    // Typing beyond maxChars is not taken; the field then dispatches
+    // INPUT_REFUSED (not bubbling) so that its owner can show it.
     void setMaxChars(int n) { maxChars_ = n < 0 ? 0 : n; }
+    static constexpr const char* INPUT_REFUSED = "inputRefused";
     // Lets the text draw below the box instead of being cut at its height
     // (descenders of a one-line caption whose box is its font size).
     bool overflowVisible() const { return overflowVisible_; }

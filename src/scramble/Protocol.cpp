@@ -27,6 +27,12 @@ std::optional<std::string> openRequestBody(std::string_view body, ByteView key) 
     return openMessage(body.substr(prefix.size()), key);
 }
 
+std::vector<std::string> serviceScripts() {
+    std::vector<std::string> scripts = {SCRIPT_HANDSHAKE, SCRIPT_LOGGED, SCRIPT_LOGIN};
+    for (const char* command : COMMANDS) scripts.push_back(commandScript(command));
+    return scripts;
+}
+
 std::vector<std::string> splitFields(std::string_view text) {
     std::vector<std::string> fields;
     std::size_t from = 0;

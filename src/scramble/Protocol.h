@@ -30,6 +30,30 @@ inline constexpr std::size_t MAX_REQUEST_BODY = 1u << 20;
 // and the scrambled block adds 3 bytes.
 inline constexpr std::size_t MAX_MESSAGE_TEXT = MAX_PADDED_DATA - 3;
 
+// The scripts of the service: the handshake, the session's user, the login,
+// and one per command, named after it with SCRIPT_SUFFIX.
+inline constexpr const char* SCRIPT_HANDSHAKE = "ping.php";
+inline constexpr const char* SCRIPT_LOGGED = "logged.php";
+inline constexpr const char* SCRIPT_LOGIN = "login.php";
+inline constexpr const char* SCRIPT_SUFFIX = ".php";
+inline constexpr const char* COMMAND_PML = "pml";
+inline constexpr const char* COMMAND_INGREDIENTS = "ingredients";
+inline constexpr const char* COMMAND_LEVELS = "levels";
+inline constexpr const char* COMMAND_SCORE = "score";
+inline constexpr const char* COMMAND_REGISTER = "register";
+inline constexpr const char* COMMANDS[] = {COMMAND_PML, COMMAND_INGREDIENTS, COMMAND_LEVELS, COMMAND_SCORE,
+                                           COMMAND_REGISTER};
+// The script of a command.
+inline std::string commandScript(std::string_view command) { return std::string(command) + SCRIPT_SUFFIX; }
+// Every script the service answers, the handshake first.
+std::vector<std::string> serviceScripts();
+
+// The longest user name, password (in characters) and e-mail address (in
+// bytes) the service accepts.
+inline constexpr int MAX_USERNAME_CHARS = 20;
+inline constexpr int MAX_PASSWORD_CHARS = 128;
+inline constexpr int MAX_EMAIL_BYTES = 254;
+
 inline constexpr const char* REPLY_OK = "ok";
 inline constexpr const char* REPLY_FAILED = "failed";
 inline constexpr const char* REASON_WRONG_CREDENTIALS = "wrong username/password";

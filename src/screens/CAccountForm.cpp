@@ -22,10 +22,10 @@ CAccountForm::CAccountForm(const std::string& titleKey, const std::string& textK
     addChild(std::make_shared<CText>(textKey, this));
 }
 
-std::shared_ptr<CInput> CAccountForm::aux_add_input(const std::string& labelKey, bool password) {
+std::shared_ptr<CInput> CAccountForm::aux_add_input(const std::string& labelKey, bool password, int maxChars) {
     addChild(std::make_shared<CLabel>(labelKey, this));
     auto input = std::make_shared<CInput>(std::string(), password, this);
-    input->toTextField()->setMaxChars(MAX_FIELD_CHARS);
+    input->toTextField()->setMaxChars(maxChars);
     addChild(input);
     return input;
 }

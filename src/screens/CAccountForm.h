@@ -13,15 +13,14 @@ class CInput;
 // reached or has answered for good.
 class CAccountForm : public CScreen {
 public:
-    // Longest text a field takes; the service reads nothing longer.
-    static constexpr int MAX_FIELD_CHARS = 64;
     static constexpr int KEY_ENTER = 13;
 
 protected:
     CAccountForm(const std::string& titleKey, const std::string& textKey);
 
-    // A label and its input below the screen's last child.
-    std::shared_ptr<CInput> aux_add_input(const std::string& labelKey, bool password);
+    // A label and its input below the screen's last child; the input takes
+    // at most maxChars characters (the service accepts no more).
+    std::shared_ptr<CInput> aux_add_input(const std::string& labelKey, bool password, int maxChars);
     // Removes every child but the background and its light overlay (the
     // panel's texts stay readable), last first, and lets go of the keyboard
     // so no key reaches a field that has left.

@@ -4,9 +4,12 @@
 #include "game/CScore.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
+#include "scramble/Protocol.h"
 #include "ui/CInput.h"
 #include "ui/CText.h"
 #include "ui/CTitle.h"
+
+namespace sc = pelmora::scramble;
 
 namespace {
 
@@ -28,8 +31,8 @@ std::shared_ptr<Button> addOnRow(CLogin& screen, int slot, double y) {
 }  // namespace
 
 CLogin::CLogin(const Value&) : CAccountForm("LOGIN TITLE", "LOGIN EXPLAINED") {
-    input_username_ = aux_add_input("USERNAME", false);
-    input_password_ = aux_add_input("PASSWORD", true);
+    input_username_ = aux_add_input("USERNAME", false, sc::MAX_USERNAME_CHARS);
+    input_password_ = aux_add_input("PASSWORD", true, sc::MAX_PASSWORD_CHARS);
     button_login_ = addOnRow<CButtonLogin>(*this, 0, 0);
     button_register_ = addOnRow<CButtonShowRegister>(*this, 1, button_login_->y());
     addOnRow<CButtonCancel>(*this, 2, button_register_->y());

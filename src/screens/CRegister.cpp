@@ -3,9 +3,12 @@
 #include "app/CMain.h"
 #include "net/CNetworking.h"
 #include "net/CServiceCommands.h"
+#include "scramble/Protocol.h"
 #include "ui/CInput.h"
 #include "ui/CText.h"
 #include "ui/CTitle.h"
+
+namespace sc = pelmora::scramble;
 
 namespace {
 
@@ -21,9 +24,9 @@ std::shared_ptr<Button> addButton(CRegister& screen, double x, double width) {
 }  // namespace
 
 CRegister::CRegister(const Value&) : CAccountForm("REGISTER TITLE", "REGISTER EXPLAINED") {
-    input_username_ = aux_add_input("USERNAME", false);
-    input_password_ = aux_add_input("PASSWORD", true);
-    input_email_ = aux_add_input("EMAIL", false);
+    input_username_ = aux_add_input("USERNAME", false, sc::MAX_USERNAME_CHARS);
+    input_password_ = aux_add_input("PASSWORD", true, sc::MAX_PASSWORD_CHARS);
+    input_email_ = aux_add_input("EMAIL", false, sc::MAX_EMAIL_BYTES);
     button_register_ = addButton<CButtonRegisterConfirm>(*this, 50, 350);
     button_cancel_ = addButton<CButtonRegisterCancel>(*this, 450, 350);
     button_cancel_->setY(button_register_->y());

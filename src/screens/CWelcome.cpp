@@ -32,17 +32,7 @@ CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
-        // After a failed upload the totals shown hold a game the service
-        // missed: they are newer than the stored ones, so they are not fetched
-        // over but sent again here, and a player who stops now loses nothing.
-        if (CNetworking::isLogged() && CScore::uploadFailed()) {
-            addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
-            std::make_shared<CNetworking>()->SendAsync(
-                CServiceCommands::SCORE, CServiceCommands::scoreUpdatePayload(CScore::px_, CScore::yen_), this);
-        } else if (CNetworking::isLogged()) {
-            addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
-            std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
-        }
+        aux_sync_totals();
         aux_welcome_menu(false);
         return;
     }
@@ -117,6 +107,8 @@ void CWelcome::aux_levels_ready(scene::Event& event) {
     CPxIcon::setLevels(static_cast<CNetworkingEvent&>(event).getData());
     startup_done_ = true;
     aux_welcome_menu(false);
+    // Gains of a game the service missed go to it as soon as it answers again.
+    if (CScore::hasPending()) aux_sync_totals();
 }
 
 void CWelcome::aux_stop_downloads() {
@@ -131,18 +123,36 @@ void CWelcome::aux_error(scene::Event&) {
     aux_welcome_menu(true);
 }
 
+void CWelcome::aux_sync_totals() {
+    if (!CNetworking::isLogged()) return;
+    // Totals the service gave and gains it has not acknowledged are sent as
+    // they stand: sending the same totals twice stores them once.
+    if (CScore::hasPending() && CScore::totalsFromService()) return aux_send_totals();
+    addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
+    std::make_shared<CNetworking>()->SendAsync(CServiceCommands::SCORE, "", this);
+}
+
+void CWelcome::aux_send_totals() {
+    addEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
+    std::make_shared<CNetworking>()->SendAsync(
+        CServiceCommands::SCORE, CServiceCommands::scoreUpdatePayload(CScore::px_, CScore::yen_), this);
+}
+
 void CWelcome::aux_score_resent(scene::Event&) {
     removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_resent);
     // Any reply means the service read them (a refusal leaves its own totals
-    // standing, which the next retrieval brings); no reply keeps them marked.
-    CScore::setUploadFailed(false);
+    // standing, which the next retrieval brings); no reply keeps them pending.
+    CScore::acknowledgePending();
 }
 
 void CWelcome::aux_score_retrieve(scene::Event& event) {
     removeEventListener(CNetworkingEvent::GetType(CServiceCommands::SCORE), this, &CWelcome::aux_score_retrieve);
     const auto totals = CServiceCommands::readScoreReply(static_cast<CNetworkingEvent&>(event).getData());
     if (!totals) return;
+    // Pending gains were never sent without totals from the service, so the
+    // stored ones cannot hold them yet: they are added here and sent once.
     CScore::setTotalsFromService(static_cast<int>(totals->px), static_cast<int>(totals->yen));
+    if (CScore::hasPending()) aux_send_totals();
     if (!score_) return;
     score_->pximage_->set_px(CScore::get_px());
     score_->aux_print_score();

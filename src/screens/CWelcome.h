@@ -28,7 +28,7 @@ public:
     void aux_levels_ready(scene::Event& event);
     void aux_error(scene::Event& event);
     void aux_score_retrieve(scene::Event& event);
-    // The reply to totals sent again after a game's upload failed.
+    // The reply to totals sent with gains the service had not acknowledged.
     void aux_score_resent(scene::Event& event);
     void aux_welcome_menu(bool unavailable);
 
@@ -62,6 +62,10 @@ private:
     void aux_stop(const std::string& command, void (CWelcome::*done)(scene::Event&));
     // Stops listening for every download of the start-up sequence and its failure.
     void aux_stop_downloads();
+    // For a logged-in player: fetches the stored totals, or sends the totals
+    // that hold gains the service has not acknowledged.
+    void aux_sync_totals();
+    void aux_send_totals();
 };
 
 class CButtonWelcomeInstructions : public CButton {

@@ -53,6 +53,7 @@ CInput::CInput(const std::optional<std::string>& text, bool password, scene::Dis
     if (container) containerOver_.attach(container, scene::MouseEvent::MOUSE_OVER, this, &CInput::listener_out);
     addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CInput::listener_over);
     addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CInput::listener_out);
+    text_->addEventListener(scene::TextField::INPUT_REFUSED, this, &CInput::listener_refused);
 }
 
 CInput::~CInput() = default;
@@ -69,16 +70,16 @@ void CInput::listener_over(scene::MouseEvent& event) {
 void CInput::listener_out(scene::MouseEvent&) {}
 
 void CInput::show_error(const std::string& key) {
-    bg_->setVisible(false);
-    bg_error_->setVisible(true);
+    error_shown_ = true;
+    aux_show_box(true);
     addChild(std::make_shared<CInputError>(key, this));
     aux_stack_errors();
     CMain::setFocus(std::dynamic_pointer_cast<CInput>(weak_from_this().lock()));
 }
 
 void CInput::hide_error() {
-    bg_->setVisible(true);
-    bg_error_->setVisible(false);
+    error_shown_ = false;
+    aux_show_box(false);
     if (numChildren() > 3) removeChildAt(3);
     aux_stack_errors();
 }
@@ -92,4 +93,21 @@ void CInput::aux_stack_errors() {
         line->setY(y);
         y += line->height();
     }
+}
+
+void CInput::aux_show_box(bool red) {
+    bg_->setVisible(!red);
+    bg_error_->setVisible(red);
+}
+
+void CInput::listener_refused(scene::Event&) {
+    if (flash_frames_ == 0) addEventListener(scene::Event::ENTER_FRAME, this, &CInput::listener_flash);
+    flash_frames_ = FLASH_FRAMES;
+    aux_show_box(true);
+}
+
+void CInput::listener_flash(scene::Event&) {
+    if (--flash_frames_ > 0) return;
+    removeEventListener(scene::Event::ENTER_FRAME, this, &CInput::listener_flash);
+    aux_show_box(error_shown_);
 }

@@ -32,6 +32,11 @@ public:
     virtual void show_error(const std::string& key);
     // Whites the box again and removes the first error line; the others move up.
     virtual void hide_error();
+    // Typing refused by the field's length limit: the box flashes red for
+    // FLASH_FRAMES frames, so that no character is dropped unseen.
+    void listener_refused(scene::Event& event);
+    void listener_flash(scene::Event& event);
+    static constexpr int FLASH_FRAMES = 12;
 
     std::shared_ptr<scene::TextField> text_;
     std::shared_ptr<scene::Sprite> bg_;
@@ -41,6 +46,10 @@ public:
 
 private:
     void aux_stack_errors();
+    void aux_show_box(bool red);
+
+    bool error_shown_ = false;
+    int flash_frames_ = 0;
 
     ContainerListener<CInput, scene::MouseEvent> containerOver_;
 };

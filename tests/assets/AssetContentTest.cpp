@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/DataFiles.h"
-#include "app/MAux.h"
+#include "game/CTape.h"
 #include "scramble/Package.h"
 
 namespace fs = std::filesystem;
@@ -124,48 +124,6 @@ std::optional<Surface> decode(const Bytes& png) {
 }
 
 struct Point { double x, y; };
-
-// The belt's path: 200 samples per curve, a point kept when more than 20 px from the last.
-std::vector<Point> beltPath(const std::string& text) {
-    auto coord = [](const std::string& tok) {
-        auto xy = splitAt(tok, ",");
-        return std::pair<int, int>{static_cast<int>(readInt(xy[0])), xy.size() > 1 ? static_cast<int>(readInt(xy[1])) : 0};
-    };
-    std::vector<Point> pts;
-    std::pair<int, int> p0{0, 0}, off{0, 0};
-    for (const auto& line : splitAt(text, "\r\n")) {
-        auto toks = splitAt(line, " ");
-        if (toks[0] == "#") {
-            if (toks.size() > 1) off = coord(toks[1]);
-        } else if (toks.size() == 1) {
-            p0 = coord(toks[0]);
-        } else {
-            auto p1 = coord(toks[0]), p2 = coord(toks[1]);
-            auto p3 = toks.size() > 2 ? coord(toks[2]) : std::pair<int, int>{0, 0};
-            for (int i = 0; i < 200; ++i) {
-                const double t = i / 200.0;
-                Point p{MAux::bezier(p0.first, p1.first, p2.first, p3.first, t) + off.first,
-                        MAux::bezier(p0.second, p1.second, p2.second, p3.second, t) + off.second};
-                if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 20) pts.push_back(p);
-            }
-            p0 = p3;
-        }
-    }
-    return pts;
-}
-
-std::vector<Point> slots(const std::vector<Point>& pts) {
-    std::vector<Point> out;
-    if (pts.empty()) return out;
-    Point ref = pts[0];
-    for (const auto& p : pts) {
-        if (std::hypot(p.x - ref.x, p.y - ref.y) > 80) {
-            out.push_back(p);
-            ref = p;
-        }
-    }
-    return out;
-}
 
 struct Recipe {
     std::string kind;
@@ -390,8 +348,10 @@ TEST_F(AssetContent, BeltPathRunsOnTheBeltPicture) {
     };
     const Point belt = xy(2), panel = xy(3), table = xy(4), score = xy(5);
 
-    const auto path = beltPath(assets.text("assets/tavoli/" + lines[1]));
-    const auto where = slots(path);
+    // Read by the belt's own reader, as the game reads it.
+    const auto path = CTape::readPath(assets.text("assets/tavoli/" + lines[1]));
+    std::vector<scene::Point> where;
+    for (int i : CTape::slotOffsets(path)) where.push_back(path[static_cast<std::size_t>(i)]);
     ASSERT_GE(where.size(), 10u) << "the belt needs room for at least ten items";
 
     auto picture = assets.read("assets/tavoli/" + lines[0]);

@@ -18,6 +18,7 @@
 #include "game/CSlot.h"
 #include "game/CTape.h"
 #include "net/CNetworking.h"
+#include "net/NetSupport.h"
 #include "recipes/CIngredients.h"
 #include "recipes/CPreparations.h"
 #include "recipes/CPxIcon.h"
@@ -26,6 +27,7 @@
 #include "screens/CRegister.h"
 #include "screens/CYen.h"
 #include "screens/ServiceScreens.h"
+#include "scramble/Protocol.h"
 
 namespace {
 
@@ -197,7 +199,7 @@ TEST_F(WholeGame, ANewAccountsSixOrderGameEndsWithTheEconomyOfWhatWasDoneKeptByT
     ASSERT_TRUE(screen()->score_->nametext_);
     EXPECT_EQ(screen()->score_->nametext_->text(), "USERNAME");
     EXPECT_EQ(screen()->score_->pxtext_->text() + ";" + screen()->score_->yentext_->text(), shown);
-    EXPECT_FALSE(CScore::uploadFailed());
+    EXPECT_FALSE(CScore::hasPending());
     const auto user = server_->database().findUser("USERNAME").value();
     EXPECT_EQ(std::to_string(user.px) + ";" + std::to_string(user.yen), shown);
     // Stored, they no longer stand in the way: a rebuilt welcome screen fetches what another device added.
@@ -205,6 +207,52 @@ TEST_F(WholeGame, ANewAccountsSixOrderGameEndsWithTheEconomyOfWhatWasDoneKeptByT
     CMain::Dispatch(CMain::SCREEN_WELCOME);
     ASSERT_TRUE(stepUntil([] { return scene::pendingRequests() == 0; }));
     EXPECT_EQ(CScore::get_px(), user.px + 5);
+}
+
+// Logged in, the totals fetch fails, a game is played: once the service
+// answers again, the game's gains reach it, added to its stored totals, once.
+TEST_F(WholeGame, AGamePlayedAfterAFailedTotalsFetchReachesTheServiceOnce) {
+    namespace sc = pelmora::scramble;
+    std::string stored = "100;50";
+    bool down = true;
+    int updates = 0;
+    nettest::FakeService fake;
+    fake.reply = [&](const nettest::FakeService::Request& r) {
+        const auto f = sc::splitFields(sc::openRequestBody(r.body, sc::bytesOf("k")).value_or(""));
+        std::string text = r.path.ends_with("logged.php") ? ";" : "ok";
+        if (r.path.ends_with("score.php") && f.size() == 4) stored = f[2] + ";" + f[3], ++updates;
+        else if (r.path.ends_with("score.php")) text = down ? "failed;busy" : stored;
+        return sc::sealMessage(text, sc::bytesOf("k"), [] { return 0.5; });
+    };
+    MAux::WEBSITE = "http://127.0.0.1:" + std::to_string(fake.port());
+    CNetworking::session_key_ = CNetworking::Bytes{'k'};
+    CWelcome::startup_done_ = true;
+    CMain::Dispatch(CMain::SCREEN_LOGIN);
+    auto login = screen<CLogin>();
+    ASSERT_TRUE(stepUntil([&] { return login->state() == CLogin::State::WAITING; }));
+    typeInto(*login->input_username_, "kai_7");
+    h().keyDown(13);
+    ASSERT_TRUE(stepUntil([&] { return screen<CDuration>() != nullptr; }));
+
+    CMain::Dispatch(CMain::SCREEN_GAME, Value(Value::Array{Value("1"), Value(1)}));
+    auto g = game();
+    g->tape_->count_for_next_order_ = 1;
+    h().step(20);
+    auto order = std::dynamic_pointer_cast<COrder>(g->tape_->tape_[g->tape_->slots_ - 1]);
+    ASSERT_TRUE(order);
+    serve(*g, order->getKind());
+    for (int frame = 0; frame < 3000 && !find<CGameOver>(stage()); ++frame) h().step();
+    ASSERT_EQ(CScore::actual_yen_, order->getYen());
+    const std::string total = std::to_string(100 + CScore::actual_px_) + ";" + std::to_string(50 + order->getYen());
+
+    down = false;
+    for (int visit = 0; visit < 2; ++visit) {  // the second visit adds nothing again
+        CMain::Dispatch(CMain::SCREEN_WELCOME);
+        ASSERT_TRUE(stepUntil([&] { return fake.requests().size() == 5u + visit && scene::pendingRequests() == 0; }));
+        EXPECT_EQ(updates, 1);
+        EXPECT_EQ(stored, total);
+        EXPECT_EQ(std::to_string(CScore::get_px()) + ";" + std::to_string(CScore::get_yen()), total);
+    }
 }
 
 TEST_F(WholeGame, TheYenScreenPausesTheGameAndItsReturnGoesOn) {

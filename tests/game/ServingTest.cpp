@@ -155,7 +155,7 @@ TEST_F(Serving, AFullBeltSendsOrdersToTheBackOfTheQueueAndThrowsPlatesAway) {
     EXPECT_EQ(CScore::px_, 0);
 }
 
-TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
+TEST_F(Serving, RisingTextsLeaveTheStripClickableAndTheOrderPanelCatchesPresses) {
     auto game = startGame(stage(), 3);
     game->listener_new_order();
     game->listener_new_order();
@@ -170,14 +170,19 @@ TEST_F(Serving, RisingTextsAndTheOrderPanelLeaveTheStripClickable) {
     EXPECT_NEAR(panel->x() + panel->width() / 2, 400, 7);
     EXPECT_NEAR(panel->y() + panel->height() / 2, 240, 7);
 
-    // Over the first tile lie the panel's frame and a rising text: the press still reaches the tile.
+    // A rising text over the first tile lets the press reach it; the panel's frame over it takes the press.
     const auto tile = game->ingredients_->getIngredients()[0];
+    ASSERT_FALSE(tile->isDisabled());
     const auto at = tile->localToGlobal({20, 20});
     text->setY(at.y - 40);
-    panel->setY(at.y - 40);
     auto* hit = stage().hitTarget(at.x, at.y);
     ASSERT_NE(hit, nullptr);
     EXPECT_TRUE(tile->contains(hit)) << hit;
+    panel->setX(at.x - 2);
+    panel->setY(at.y - 40);
+    EXPECT_EQ(stage().hitTarget(at.x, at.y), panel.get());
+    h().click(at.x, at.y);
+    EXPECT_TRUE(game->ingredients_->getRecipe().empty());
 
     // A second to fade in, two to read, a quarter to fade out.
     h().step(61);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "AccountRules.h"
 #include "ServiceScreens.h"
 #include "net/NetSupport.h"
 #include "recipes/CPxIcon.h"
@@ -68,9 +69,10 @@ TEST_F(Account, RegistrationRefusesSeparatorsThenShowsEachReplyOfTheService) {
         EXPECT_TRUE(stepUntil([&] { return form.state() != CRegister::State::WAITING; }));
         return &form;
     };
-    // A ";" is refused on the screen, before anything is sent; fields stop at 64 characters.
+    // A ";" is refused on the screen, before anything is sent; a name stops at the longest the service takes.
     CRegister* form = fill(std::string(70, 'k'), "kai;@sushi.example");
-    EXPECT_EQ(form->input_username_->text(), std::string(64, 'k'));
+    EXPECT_EQ(form->input_username_->text(), std::string(20, 'k'));
+    EXPECT_TRUE(pelmora::server::validUsername(form->input_username_->text()));
     EXPECT_EQ(form->state(), CRegister::State::FORM);
     EXPECT_EQ(errors(*form->input_email_), 1);
     form = fill("kai_7", "no-at-sign");

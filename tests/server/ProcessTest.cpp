@@ -11,7 +11,8 @@ using namespace pelmora::testing;
 TEST(ServerProcess, StopsSoonAfterSigtermWithSlowClientsConnected) {
     const auto dir = pelmora::rig::scratchDir("sigterm");
     {
-        const int port = pelmora::rig::freeLoopbackPort();
+        const pelmora::rig::PortReservation reserved;
+        const int port = reserved.port();
         pelmora::rig::ServerProcess server(PELMORA_SERVER_BIN, port, {"--data", (dir / "data").string()},
                                            dir / "server.log");
         Tricklers slow(port, 3);
@@ -28,7 +29,8 @@ TEST(ServerProcess, StopsSoonAfterSigtermWithSlowClientsConnected) {
 TEST(ServerProcess, KeepsEveryAcknowledgedUpdateWhenKilled) {
     const auto dir = pelmora::rig::scratchDir("kill");
     {
-        const int port = pelmora::rig::freeLoopbackPort();
+        const pelmora::rig::PortReservation reserved;
+        const int port = reserved.port();
         const std::vector<std::string> args = {"--data", (dir / "data").string()};
         pelmora::rig::ServerProcess server(PELMORA_SERVER_BIN, port, args, dir / "first.log");
         constexpr int kPlayers = 4;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,21 +29,32 @@ struct FloodResult {
     std::atomic<int> errors{0};
 };
 
-// Twenty clients register, log in and update their totals through the front;
-// a third of the way in, restart() runs. Each client's last acknowledged
-// update and its totals read back at the end are kept.
+// Twenty clients register and log in through the front, then update their
+// totals all at once; a third of the way in, restart() runs, so that it cuts
+// only score updates. Each client's last acknowledged update and its totals
+// read back at the end are kept.
 void flood(int port, const std::function<void()>& restart, FloodResult& r) {
-    std::atomic<int> acknowledged{0};
+    std::atomic<int> acknowledged{0}, loggedIn{0}, finished{0};
+    // One client at a time through the password hashing: twenty at once on a
+    // busy machine can outlast a client's read time-out.
+    std::mutex signingUp;
     std::vector<std::thread> clients;
     for (int i = 0; i < kClients; ++i) {
         clients.emplace_back([&, i] {
             GameClient c(port);
             const std::string name = "chef_" + std::to_string(i);
-            if (!c.handshake() || c.send("register", name + ";password;c@x.org") != "ok" ||
-                c.login(name, "password") != "ok") {
+            std::unique_lock lock(signingUp);
+            const bool in = c.handshake() && c.send("register", name + ";password;c@x.org") == "ok" &&
+                            c.login(name, "password") == "ok";
+            lock.unlock();
+            ++loggedIn;  // or gave up
+            if (!in) {
                 ++r.errors;
+                ++finished;
                 return;
             }
+            // The updates start together, once everyone is in.
+            while (loggedIn < kClients) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             for (int u = 1; u <= kUpdates; ++u) {
                 if (c.send("score", std::to_string(u * 10) + ";" + std::to_string(u)) == "ok") {
                     r.lastAck[i] = u;
@@ -52,10 +64,11 @@ void flood(int port, const std::function<void()>& restart, FloodResult& r) {
                 }
             }
             r.finals[i] = c.send("score", "").value_or("<no reply>");
+            ++finished;
         });
     }
-    for (int i = 0; i < 3000 && acknowledged < kClients * kUpdates / 3; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (finished < kClients && (loggedIn < kClients || acknowledged < kClients * kUpdates / 3))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     restart();
     for (auto& t : clients) t.join();
 }
@@ -67,9 +80,11 @@ TEST_F(ProxyEndToEnd, TwoProcessesBehindNginxLoseNothingAcrossARestart) {
     const auto dir = dir_.path() / "rig";
     std::filesystem::create_directories(dir);
     const std::vector<std::string> args = {"--database", pg.conninfo("pelmora"), "--behind-proxy"};
-    rig::ServerProcess one(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "one.log");
-    rig::ServerProcess two(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "two.log");
-    rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()}, dir / "nginx");
+    // Ports held for the whole test: none can be taken by a test running beside this one.
+    const rig::PortReservation ports[3];
+    rig::ServerProcess one(PELMORA_SERVER_BIN, ports[0].port(), args, dir / "one.log");
+    rig::ServerProcess two(PELMORA_SERVER_BIN, ports[1].port(), args, dir / "two.log");
+    rig::NginxFront front(PELMORA_NGINX_SITE, ports[2].port(), {one.port(), two.port()}, dir / "nginx");
 
     // The game's own client; its requests alternate between the processes.
     CNetworking::reset();

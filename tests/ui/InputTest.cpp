@@ -150,6 +150,23 @@ TEST_F(Inputs, ErrorsStackAndHideRemovesTheFirst) {
     EXPECT_EQ(in->text(), "x");
 }
 
+// Typing past the limit flashes the box red and keeps what fits; then the box
+// has its colour from before again, red while an error is shown.
+TEST_F(Inputs, TypingPastTheLimitFlashesTheBox) {
+    auto in = row(std::nullopt);
+    in->toTextField()->setMaxChars(4);
+    clickInto(*in);
+    for (bool error : {false, true}) {
+        if (error) in->show_error("E1");
+        h().type("abcdé");
+        EXPECT_EQ(in->text(), "abcd");
+        EXPECT_TRUE(in->bg_error_->visible());
+        h().step(CInput::FLASH_FRAMES);
+        EXPECT_EQ(in->bg_error_->visible(), error);
+        EXPECT_NE(in->bg_->visible(), error);
+    }
+}
+
 TEST_F(Inputs, ErrorLinesStayInsideTheWindow) {
     auto in = row(std::nullopt);
     in->show_error("ELONG");
