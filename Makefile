@@ -1,10 +1,12 @@
 # The README's commands: make run, make test, make build.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all run test build deps test-fast test-asan contact-sheet bench clean
+.PHONY: all run test build deps test-fast test-asan test-fuzz fuzz contact-sheet bench clean
 
 all: build
 
@@ -18,8 +20,9 @@ build:
 run: deps build
 	./scripts/run-game $(BUILD_DIR)
 
-# Every test twice: the normal build, then with address, undefined-behaviour and leak checks.
-test: deps build test-fast test-asan
+# Every test twice: the normal build, then with address, undefined-behaviour and leak checks;
+# then each fuzz target briefly from its corpus.
+test: deps build test-fast test-asan test-fuzz
 
 test-fast:
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -33,6 +36,13 @@ test-asan:
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j$(JOBS)
 
+# Each fuzz target for FUZZ_SECONDS, in a clang build of its own (build-fuzz).
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_DIR=$(FUZZ_DIR) JOBS=$(JOBS) ./scripts/fuzz
+
+test-fuzz:
+	FUZZ_SECONDS=10 FUZZ_DIR=$(FUZZ_DIR) JOBS=$(JOBS) ./scripts/fuzz
+
 contact-sheet: build
 	cmake --build $(BUILD_DIR) --target contact-sheet
 
@@ -40,4 +50,4 @@ bench: build
 	$(BUILD_DIR)/bin/pelmora-bench
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
