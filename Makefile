@@ -1,12 +1,14 @@
 # The README's commands: make run, make test, make build.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 COVERAGE_DIR ?= build-coverage
 
-.PHONY: all run test build deps test-fast test-asan contact-sheet bench package mutants coverage clean
+.PHONY: all run test build deps test-fast test-asan test-fuzz fuzz contact-sheet bench package mutants coverage clean
 
 all: build
 
@@ -20,8 +22,9 @@ build:
 run: deps build
 	./scripts/run-game $(BUILD_DIR)
 
-# Every test twice: the normal build, then with address, undefined-behaviour and leak checks.
-test: deps build test-fast test-asan
+# Every test twice: the normal build, then with address, undefined-behaviour and leak checks;
+# then each fuzz target briefly from its corpus.
+test: deps build test-fast test-asan test-fuzz
 
 test-fast:
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -38,6 +41,13 @@ test-asan:
 # build/pelmora_VERSION_ARCH.deb and build/pelmora-server_VERSION_ARCH.deb.
 package: deps build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# Each fuzz target for FUZZ_SECONDS, in a clang build of its own (build-fuzz).
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_DIR=$(FUZZ_DIR) JOBS=$(JOBS) ./scripts/fuzz
+
+test-fuzz:
+	FUZZ_SECONDS=10 FUZZ_DIR=$(FUZZ_DIR) JOBS=$(JOBS) ./scripts/fuzz
 
 contact-sheet: build
 	cmake --build $(BUILD_DIR) --target contact-sheet
@@ -56,4 +66,4 @@ coverage: deps
 	JOBS=$(JOBS) ./scripts/coverage $(COVERAGE_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(COVERAGE_DIR) build-mutants
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR) build-mutants

@@ -41,6 +41,8 @@ public:
     // From a handler: close the connection once this response is written
     // (the request's body may not have been read).
     static void closeAfterResponse();
+    // Serves one connected socket exactly as an accepted connection, then closes it.
+    bool serveConnection(socket_t sock) { return process_and_close_socket(sock); }
 
 private:
     bool process_and_close_socket(socket_t sock) override;

@@ -51,6 +51,9 @@ public:
     void stop();
 
     int port() const { return port_; }
+    // Serves one connected socket (any stream socket) as listen() serves an
+    // accepted connection, then closes it; no bind() needed.
+    bool serveConnection(int socket) { return http_->serveConnection(socket); }
     // The server's storage, for inspection by tools and tests.
     Database& database() { return db_; }
 

@@ -96,6 +96,12 @@ std::shared_ptr<scene::BitmapData> MAux::getBitmapData(const std::string& name) 
     return bitmaps_.emplace(name, assets_->picture(name)).first->second;
 }
 
+std::vector<std::string> MAux::decodedPictures() {
+    std::vector<std::string> names;
+    for (const auto& entry : bitmaps_) names.push_back(entry.first);
+    return names;
+}
+
 std::shared_ptr<scene::Sound> MAux::getSound(const std::string& name) {
     static const std::string prefix = "assets/music/";
     std::string id = name;

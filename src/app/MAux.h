@@ -47,6 +47,8 @@ public:
     static std::string getText(const std::string& name);
     // Decoded once and kept; a missing or damaged entry gives an empty transparent picture.
     static std::shared_ptr<scene::BitmapData> getBitmapData(const std::string& name);
+    // Names of the pictures decoded so far, in name order (what a screen cost to build).
+    static std::vector<std::string> decodedPictures();
     static std::shared_ptr<scene::Sound> getSound(const std::string& name);
     // A sprite holding one bitmap of a package picture: the pictures of switches and flags.
     static std::shared_ptr<scene::Sprite> pictureSprite(const std::string& name);

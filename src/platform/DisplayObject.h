@@ -20,8 +20,11 @@ class Renderer;
 // visibility, a parent, bounds, hit testing and drawing.
 class DisplayObject : public EventDispatcher {
 public:
-    DisplayObject() = default;
-    ~DisplayObject() override = default;
+    DisplayObject() { ++live_; }
+    ~DisplayObject() override { --live_; }
+
+    // Display objects alive in the process: what a finished screen leaves behind shows here.
+    static std::size_t liveCount() { return live_; }
 
     double x() const { return x_; }
     double y() const { return y_; }
@@ -86,6 +89,7 @@ protected:
     virtual void filtersChanged() {}
 
 private:
+    static inline std::size_t live_ = 0;
     friend class DisplayObjectContainer;
 
     double x_ = 0;
