@@ -122,17 +122,37 @@ void deliverEvent(Stage& stage, const SDL_Event& e) {
         }
         case SDL_KEYDOWN: {
             const int sym = e.key.keysym.sym;
+            const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT);
+            if (sym == SDLK_F11 || altEnter) {
+                if (!e.key.repeat) stage.setFullScreen(!stage.fullScreen(), true);
+                break;
+            }
             stage.keyDown(keyCodeFromSDL(sym), (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u,
                           (e.key.keysym.mod & KMOD_SHIFT) != 0);
             break;
         }
         case SDL_TEXTINPUT: stage.textInput(e.text.text); break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+                stage.deactivate();
+            }
+            break;
         default: break;
+    }
+}
+
+// Fullscreen at the desktop's resolution (no mode change) whenever the stage asks for it.
+void applyFullScreen(const Stage& stage, SDL_Window* window) {
+    const bool now = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (now == stage.fullScreen()) return;
+    if (SDL_SetWindowFullscreen(window, stage.fullScreen() ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "Pelmora: cannot change fullscreen (%s).\n", SDL_GetError());
     }
 }
 
 // The frame's input: the window's size, then every waiting event. False once the window is closed.
 bool deliverInput(Stage& stage, SDL_Window* window) {
+    applyFullScreen(stage, window);
     int ww = 0, wh = 0;
     SDL_GetWindowSize(window, &ww, &wh);
     stage.setWindowSize(ww, wh);
@@ -161,9 +181,14 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
 
         detail::FrameLoop loop(*stage, renderer, config.frameRate, detail::FrameLoop::Pacing::RealTime);
         while (deliverInput(*stage, window->window.get())) {
-            int ow = 0, oh = 0;
+            // The stage maps window points; the renderer may have more pixels than the window has points.
+            int ww = 0, wh = 0, ow = 0, oh = 0;
+            SDL_GetWindowSize(window->window.get(), &ww, &wh);
             SDL_GetRendererOutputSize(window->renderer.get(), &ow, &oh);
-            loop.runFrame(static_cast<double>(ow) / config.width, static_cast<double>(oh) / config.height);
+            const double kx = ww > 0 ? static_cast<double>(ow) / ww : 1.0;
+            const double ky = wh > 0 ? static_cast<double>(oh) / wh : 1.0;
+            loop.runFrame(stage->viewScaleX() * kx, stage->viewScaleY() * ky, stage->viewOffsetX() * kx,
+                          stage->viewOffsetY() * ky);
         }
         SDL_StopTextInput();
         // The stage and its textures go before the renderer.
