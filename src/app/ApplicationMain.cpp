@@ -1,5 +1,6 @@
 #include "app/ApplicationMain.h"
 
+#include "app/CSettings.h"
 #include "app/CSound.h"
 #include "app/Main.h"
 #include "platform/Display.h"
@@ -29,6 +30,7 @@ int ApplicationMain::main() {
     config.title = "Pelmora";
     return scene::Application::run(config, [](scene::Stage&) {
         CSound::prepare();
+        CSettings::load();
         Main::main();
     });
 }
