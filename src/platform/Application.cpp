@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +54,8 @@ struct WindowDeleter {
 struct Window {
     std::unique_ptr<SDL_Window, WindowDeleter> window;
     detail::SdlRendererPtr renderer;
+    bool fullScreen = false;
+    SDL_Rect windowed{};
 };
 
 bool headlessDriver(const char* driver) {
@@ -141,18 +144,37 @@ void deliverEvent(Stage& stage, const SDL_Event& e) {
     }
 }
 
-// Fullscreen at the desktop's resolution (no mode change) whenever the stage asks for it.
-void applyFullScreen(const Stage& stage, SDL_Window* window) {
-    const bool now = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
-    if (now == stage.fullScreen()) return;
-    if (SDL_SetWindowFullscreen(window, stage.fullScreen() ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
-        std::fprintf(stderr, "Pelmora: cannot change fullscreen (%s).\n", SDL_GetError());
+// Fullscreen at the desktop's resolution, with no mode change: the window,
+// without borders, covers its display; leaving it gives back the window's
+// place and size. (SDL's own desktop fullscreen leaves the window small and
+// centred when no window manager answers.)
+void applyFullScreen(const Stage& stage, Window& w) {
+    if (w.fullScreen == stage.fullScreen()) return;
+    SDL_Window* win = w.window.get();
+    if (stage.fullScreen()) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(win)), &bounds) != 0) {
+            std::fprintf(stderr, "Pelmora: cannot go fullscreen (%s).\n", SDL_GetError());
+            return;
+        }
+        SDL_GetWindowPosition(win, &w.windowed.x, &w.windowed.y);
+        SDL_GetWindowSize(win, &w.windowed.w, &w.windowed.h);
+        SDL_SetWindowBordered(win, SDL_FALSE);
+        SDL_SetWindowPosition(win, bounds.x, bounds.y);
+        SDL_SetWindowSize(win, bounds.w, bounds.h);
+        SDL_RaiseWindow(win);
+    } else {
+        SDL_SetWindowBordered(win, SDL_TRUE);
+        SDL_SetWindowSize(win, w.windowed.w, w.windowed.h);
+        SDL_SetWindowPosition(win, w.windowed.x, w.windowed.y);
     }
+    w.fullScreen = stage.fullScreen();
 }
 
 // The frame's input: the window's size, then every waiting event. False once the window is closed.
-bool deliverInput(Stage& stage, SDL_Window* window) {
-    applyFullScreen(stage, window);
+bool deliverInput(Stage& stage, Window& w) {
+    applyFullScreen(stage, w);
+    SDL_Window* window = w.window.get();
     int ww = 0, wh = 0;
     SDL_GetWindowSize(window, &ww, &wh);
     stage.setWindowSize(ww, wh);
@@ -180,7 +202,7 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
         refreshCrashModules();
 
         detail::FrameLoop loop(*stage, renderer, config.frameRate, detail::FrameLoop::Pacing::RealTime);
-        while (deliverInput(*stage, window->window.get())) {
+        while (deliverInput(*stage, *window)) {
             // The stage maps window points; the renderer may have more pixels than the window has points.
             int ww = 0, wh = 0, ow = 0, oh = 0;
             SDL_GetWindowSize(window->window.get(), &ww, &wh);
