@@ -381,14 +381,17 @@ bool CGame::aux_play_key(int keyCode) {
 }
 
 std::shared_ptr<COrder> CGame::aux_next_order_in_turn() {
-    std::erase_if(belt_orders_, [this](const std::weak_ptr<COrder>& w) {
+    const auto& slots = tape_->tape_;
+    std::erase_if(belt_orders_, [&slots](const std::weak_ptr<COrder>& w) {
         auto o = w.lock();
-        return !o || o->parent() != tape_.get();
+        return !o || std::none_of(slots.begin(), slots.end(), [&o](const auto& s) { return s.get() == o.get(); });
     });
-    if (belt_orders_.empty()) return nullptr;
-    const auto last = tab_order_.lock();
-    for (std::size_t i = 0; i < belt_orders_.size(); ++i) {
-        if (belt_orders_[i].lock() == last) return belt_orders_[(i + 1) % belt_orders_.size()].lock();
+    // Only an order already shown on the belt can be pressed.
+    std::vector<std::shared_ptr<COrder>> shown;
+    for (const auto& w : belt_orders_) {
+        if (auto o = w.lock(); o && o->parent() == tape_.get()) shown.push_back(o);
     }
-    return belt_orders_.front().lock();
+    if (shown.empty()) return nullptr;
+    const auto last = std::find(shown.begin(), shown.end(), tab_order_.lock());
+    return last == shown.end() || last + 1 == shown.end() ? shown.front() : *(last + 1);
 }

@@ -28,6 +28,8 @@ protected:
         GameFixture::SetUp();
         setenv("XDG_CONFIG_HOME", (dir_.path() / "config").c_str(), 1);
         CSettings::reset();
+        package({{"assets/languages/italiano.txt", testsupport::bytes("A:=a\r\n")},
+                 {"assets/languages/francese.txt", testsupport::bytes("A:=b\r\n")}});
     }
     void TearDown() override {
         CSettings::reset();
@@ -59,7 +61,7 @@ TEST_F(SettingsFile, ChangesAreWrittenAtomicallyAndReadAtTheNextStart) {
     stage().setFullScreen(false);
     CSettings::reset();
     CSettings::load();
-    EXPECT_EQ(CML::getLanguage(), "francese");
+    EXPECT_EQ(CML::text("A"), "b");
     EXPECT_FALSE(CSound::isEnabled());
     EXPECT_TRUE(stage().fullScreen());
 

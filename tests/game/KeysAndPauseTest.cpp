@@ -35,7 +35,7 @@ protected:
 }  // namespace
 
 TEST_F(Keys, NumberKeysPressTheVisibleTilesInReadingOrderAsTheMouseWould) {
-    auto game = start(0);
+    auto game = start(6);
     auto& strip = *game->ingredients_;
     ASSERT_GE(strip.getIngredients().size(), 12u);
     EXPECT_FALSE(strip.keyLabelsShown());
@@ -99,8 +99,8 @@ TEST_F(Keys, SpaceAndEnterPressTheTableAndTabTheOrdersOldestFirst) {
     const auto waiting = game->evidenced_order_next_;
     h().keyDown(scene::Keyboard::TAB);  // a panel waiting to fade in ignores another
     EXPECT_EQ(game->evidenced_order_next_, waiting);
-    h().step(2);
-    h().keyDown(scene::Keyboard::TAB);  // fading in now: the next in turn waits behind it
+    h().step(70);  // shown now: the next in turn may fade in behind it
+    h().keyDown(scene::Keyboard::TAB);
     ASSERT_TRUE(game->evidenced_order_next_);
     EXPECT_NE(game->evidenced_order_next_, waiting);
 }
@@ -108,11 +108,13 @@ TEST_F(Keys, SpaceAndEnterPressTheTableAndTabTheOrdersOldestFirst) {
 TEST_F(Keys, PauseHoldsTheWholeGameAndGoesOnFromTheSameFrame) {
     auto game = start(3);
     game->listener_new_order();
+    h().step(30);  // on the belt and shown
     game->listener_new_consume();
     CFloatingText::show("+ 5", CGame::COLOR_PX, game.get(), "px");
     h().keyDown(scene::Keyboard::TAB);
     const auto order = orderAt(*game, game->tape_->slots_ - 1);
-    ASSERT_TRUE(order && game->evidenced_order_next_);
+    ASSERT_TRUE(order);
+    ASSERT_TRUE(game->evidenced_order_next_);
     h().step(3);
     auto floating = std::dynamic_pointer_cast<CFloatingText>(game->getChildAt(game->numChildren() - 2));
     ASSERT_TRUE(floating);
