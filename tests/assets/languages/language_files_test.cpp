@@ -493,8 +493,8 @@ constexpr int kSmallButtonsTop = kWindowHeight - 18 - 80 - 6;
 // 100-pixel text fields at y 4.
 constexpr int kScoreStripHeight = 104;
 
-// One screen's column from its title down: 'P' a paragraph of the key, 'K'
-// the two-column keys legend of the key, 'B' a row of buttons, 'I' a label and input row, 'S' a score strip (10 below the
+// One screen's column from its title down: 'P' a paragraph of the key, 'B' a
+// row of buttons, 'I' a label and input row, 'S' a score strip (10 below the
 // text above it).
 struct ScreenColumn {
   const char* screen;
