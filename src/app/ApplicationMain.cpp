@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/CSettings.h"
 #include "app/CSound.h"
 #include "app/Main.h"
 #include "platform/Display.h"
@@ -80,6 +81,7 @@ int ApplicationMain::main(int argc, char** argv) {
     config.icon = dataPath("icon.png");
     return scene::Application::run(config, [](scene::Stage&) {
         CSound::prepare();
+        CSettings::load();
         Main::main();
     });
 }

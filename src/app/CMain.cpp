@@ -8,6 +8,7 @@ Value CMain::rvalue_;
 std::shared_ptr<scene::Sprite> CMain::removed_ = std::make_shared<scene::Sprite>();
 int CMain::timed_delay_ = 0;
 std::set<int> CMain::unknown_screens_;
+std::weak_ptr<scene::DisplayObject> CMain::beneath_overlay_;
 std::shared_ptr<scene::TextField> CMain::trace_window_;
 
 namespace {
@@ -32,7 +33,8 @@ void CMain::aux_stage() {
     if (stage_) return;
     stage_ = scene::Stage::current();
     if (!stage_) return;
-    stage_->setScaleMode(scene::StageScaleMode::EXACT_FIT);
+    // The 800 by 480 picture keeps its shape in any window, between bars.
+    stage_->setScaleMode(scene::StageScaleMode::SHOW_ALL);
     stage_->setAlign(scene::StageAlign::TOP_LEFT);
 }
 
@@ -44,6 +46,7 @@ void CMain::Dispatch(int screen, const Value& params) {
         if (auto s = std::dynamic_pointer_cast<CScreen>(waiting)) s->deleteOnce();
     }
     stack_.clear();
+    beneath_overlay_.reset();
     aux_show(screen, params, nullptr);
 }
 
@@ -80,10 +83,30 @@ void CMain::timedRemoveFromStage(scene::Event&) {
     if (!stage_) return;
     stage_->removeEventListener(scene::Event::ENTER_FRAME, &sweeper, &RemovedScreenSweeper::onFrame);
     while (removed_->numChildren() > 0) removed_->removeChildAt(removed_->numChildren() - 1);
-    while (stage_->numChildren() > 1) {
-        auto oldest = stage_->removeChildAt(0);
-        removed_->addChild(oldest);
+    const auto beneath = beneath_overlay_.lock();
+    int index = 0;
+    while (stage_->numChildren() > index + 1) {
+        if (stage_->getChildAt(index) == beneath) {
+            ++index;
+            continue;
+        }
+        removed_->addChild(stage_->removeChildAt(index));
     }
+}
+
+void CMain::Overlay(const std::shared_ptr<CScreen>& overlay) {
+    aux_stage();
+    if (!stage_ || !overlay) return;
+    const int n = stage_->numChildren();
+    auto current = n > 0 ? stage_->getChildAt(n - 1) : nullptr;
+    if (current) {
+        stack_.push_back(current);
+        current->setSuspended(true);
+        if (auto s = std::dynamic_pointer_cast<CScreen>(current)) s->suspend();
+    }
+    beneath_overlay_ = current;
+    stage_->setFocus(nullptr);
+    stage_->addChild(overlay);
 }
 
 void CMain::Call(int screen, const Value& params) {
@@ -109,6 +132,7 @@ void CMain::Return(const Value& value) {
     if (stack_.empty()) return;
     auto back = stack_.back();
     stack_.pop_back();
+    beneath_overlay_.reset();
     stage_->setFocus(nullptr);
     stage_->dropNextDoubleClick();
     stage_->addChild(back);
@@ -150,4 +174,5 @@ void CMain::reset() {
     timed_delay_ = 0;
     trace_window_.reset();
     unknown_screens_.clear();
+    beneath_overlay_.reset();
 }

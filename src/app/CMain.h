@@ -45,6 +45,9 @@ public:
     // until Return puts it back on top and resumes it.
     static void Call(int screen, const Value& params = Value());
     static void Return(const Value& value = Value());
+    // Shows overlay on top of the current screen, which stays visible beneath
+    // it but suspended as under a side screen; Return closes the overlay.
+    static void Overlay(const std::shared_ptr<CScreen>& overlay);
     static const Value& getValue() { return rvalue_; }
     static void setFocus(const std::shared_ptr<CFocusable>& input);
     static void setFocus(const std::shared_ptr<scene::TextField>& field);
@@ -75,4 +78,6 @@ private:
     static void aux_show(int screen, const Value& params, const scene::DisplayObject* kept);
     // Identifiers already reported as having no factory.
     static std::set<int> unknown_screens_;
+    // The screen showing beneath an overlay, kept on the stage by the clean-up.
+    static std::weak_ptr<scene::DisplayObject> beneath_overlay_;
 };

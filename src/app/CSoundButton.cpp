@@ -1,5 +1,6 @@
 #include "app/CSoundButton.h"
 
+#include "app/CSettings.h"
 #include "app/MAux.h"
 #include "app/CSound.h"
 
@@ -29,5 +30,6 @@ void CSoundButton::listener_mouse_out(scene::MouseEvent&) {
 void CSoundButton::listener_mouse_click(scene::MouseEvent& event) {
     if (CSound::isEnabled()) CSound::disable();
     else CSound::enable();
+    CSettings::save();
     listener_mouse_over(event);
 }

@@ -9,7 +9,9 @@
 #include "game/CEaters.h"
 #include "game/CFloatingText.h"
 #include "game/CIgnoreMouse.h"
+#include "game/COrder.h"
 #include "game/COrders.h"
+#include "game/CPause.h"
 #include "game/CPlate.h"
 #include "game/CScore.h"
 #include "game/CTape.h"
@@ -76,6 +78,10 @@ CGame::CGame(const Value& params) {
     score_->yen_increment(0);
     ingredients_->enableAllowed(preparations_->retrieve_ingredients_by_preparation(preparations_->getTable().get(), false));
     addEventListener(scene::Event::ENTER_FRAME, this, &CGame::listener_enter_frame);
+    if (auto* stage = scene::Stage::current()) {
+        stage->addEventListener(scene::KeyboardEvent::KEY_DOWN, this, &CGame::listener_key_down);
+        stage->addEventListener(scene::Event::DEACTIVATE, this, &CGame::listener_deactivate);
+    }
 }
 
 CGame::~CGame() { Delete(); }
@@ -85,6 +91,10 @@ void CGame::Delete() {
     deleted_ = true;
     MAux::mouseCursorToArrow();
     removeEventListener(scene::Event::ENTER_FRAME, this, &CGame::listener_enter_frame);
+    if (auto* stage = scene::Stage::current()) {
+        stage->removeEventListener(scene::KeyboardEvent::KEY_DOWN, this, &CGame::listener_key_down);
+        stage->removeEventListener(scene::Event::DEACTIVATE, this, &CGame::listener_deactivate);
+    }
     aux_stop_score_update();
     if (score_) {
         removeChild(score_);
@@ -173,8 +183,12 @@ void CGame::listener_reset_recipe() {
 void CGame::listener_new_order() {
     auto order = orders_->getNextOrder();
     if (!order) return;
-    if (tape_->putOrder(order)) score_->orders_decrement();
-    else orders_->restoreOrder(order);
+    if (tape_->putOrder(order)) {
+        score_->orders_decrement();
+        belt_orders_.push_back(order);
+    } else {
+        orders_->restoreOrder(order);
+    }
 }
 
 void CGame::listener_new_consume() {
@@ -318,4 +332,70 @@ void CGame::listener_enter_frame(scene::Event&) {
             evidenced_order_ = nullptr;
         }
     }
+}
+
+void CGame::suspend() {
+    if (eaters_) eaters_->setSuspended(true);
+}
+
+void CGame::resume() {
+    if (eaters_) eaters_->setSuspended(false);
+}
+
+void CGame::pause() {
+    if (ended_ || deleted_ || frameSuspended() || !stage()) return;
+    CMain::Overlay(std::make_shared<CPause>());
+}
+
+void CGame::listener_deactivate(scene::Event&) { pause(); }
+
+void CGame::listener_key_down(scene::KeyboardEvent& event) {
+    if (ended_ || deleted_ || frameSuspended() || !stage()) return;
+    if (event.keyCode == 'P' || event.keyCode == scene::Keyboard::ESCAPE) {
+        pause();
+        return;
+    }
+    if (aux_play_key(event.keyCode)) ingredients_->showKeyLabels();
+}
+
+bool CGame::aux_play_key(int keyCode) {
+    if (keyCode >= '0' && keyCode <= '9') {
+        ingredients_->pressVisibleTile(keyCode == '0' ? 9 : keyCode - '1');
+        return true;
+    }
+    switch (keyCode) {
+        case scene::Keyboard::LEFT: ingredients_->pagePrevious(); return true;
+        case scene::Keyboard::RIGHT: ingredients_->pageNext(); return true;
+        case scene::Keyboard::SPACE:
+        case scene::Keyboard::ENTER:
+            // An empty table shows nothing to press.
+            if (table_->getCurrentPreparation()) listener_reset_recipe();
+            return true;
+        case scene::Keyboard::TAB:
+            // A panel waiting to fade in ignores another press: the turn stays.
+            if (!evidenced_order_next_) {
+                if (auto order = aux_next_order_in_turn()) {
+                    tab_order_ = order;
+                    listener_order_click(order);
+                }
+            }
+            return true;
+        default: return false;
+    }
+}
+
+std::shared_ptr<COrder> CGame::aux_next_order_in_turn() {
+    const auto& slots = tape_->tape_;
+    std::erase_if(belt_orders_, [&slots](const std::weak_ptr<COrder>& w) {
+        auto o = w.lock();
+        return !o || std::none_of(slots.begin(), slots.end(), [&o](const auto& s) { return s.get() == o.get(); });
+    });
+    // Only an order already shown on the belt can be pressed.
+    std::vector<std::shared_ptr<COrder>> shown;
+    for (const auto& w : belt_orders_) {
+        if (auto o = w.lock(); o && o->parent() == tape_.get()) shown.push_back(o);
+    }
+    if (shown.empty()) return nullptr;
+    const auto last = std::find(shown.begin(), shown.end(), tab_order_.lock());
+    return last == shown.end() || last + 1 == shown.end() ? shown.front() : *(last + 1);
 }

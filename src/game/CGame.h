@@ -53,6 +53,19 @@ public:
     virtual void listener_enter_frame(scene::Event& event);
     bool isOver() const { return ended_; }
 
+    // Keyboard play: 1 to 9 and 0 press the visible tiles in reading order,
+    // Left and Right page the strip, Space and Enter press the table, Tab
+    // presses the orders on the belt in turn, oldest first; P and Escape pause.
+    virtual void listener_key_down(scene::KeyboardEvent& event);
+    // The window lost the focus: the game pauses.
+    virtual void listener_deactivate(scene::Event& event);
+    // Shows the pause overlay; nothing once the game has ended or while suspended.
+    void pause();
+    bool isPaused() const { return frameSuspended(); }
+    // The customers are not on the display tree: they stand still with the screen.
+    void suspend() override;
+    void resume() override;
+
     std::unique_ptr<CPreparations> preparations_;
     std::shared_ptr<CIngredients> ingredients_;
     std::shared_ptr<CTable> table_;
@@ -75,6 +88,13 @@ private:
     void aux_float(const std::string& text, std::uint32_t color, const std::string& icon);
     void aux_stop_score_update();
     std::shared_ptr<CPlate> aux_order_panel(const COrder& order);
+    // The next order on the belt after the one Tab pressed last, oldest first.
+    std::shared_ptr<COrder> aux_next_order_in_turn();
+    bool aux_play_key(int keyCode);
+
+    // Orders in the order they joined the belt; those gone are dropped as Tab walks them.
+    std::vector<std::weak_ptr<COrder>> belt_orders_;
+    std::weak_ptr<COrder> tab_order_;
 
     bool ended_ = false;
     bool deleted_ = false;

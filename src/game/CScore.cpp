@@ -63,10 +63,12 @@ CScore::CScore(int orders) : orders_(orders) {
             aux_set_text(*pxtext_, actual_px_);
         }
     }
-    // The yen figure explains itself on every strip, in a game too (the game stands still meanwhile).
-    yenicon_->addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CScore::listener_over);
-    yenicon_->addEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CScore::yen_listener_click);
-    yenicon_->addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CScore::listener_out);
+    // Outside a game the yen figure explains itself; in a game P pauses instead.
+    if (variant) {
+        yenicon_->addEventListener(scene::MouseEvent::MOUSE_MOVE, this, &CScore::listener_over);
+        yenicon_->addEventListener(scene::MouseEvent::MOUSE_DOWN, this, &CScore::yen_listener_click);
+        yenicon_->addEventListener(scene::MouseEvent::MOUSE_OUT, this, &CScore::listener_out);
+    }
     auto strip = std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/score.png"));
     // The strip spans the window even where the yen icon stops short of its right edge.
     const double w = std::max(width(), 800.0);

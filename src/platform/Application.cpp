@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,8 @@ struct WindowDeleter {
 struct Window {
     std::unique_ptr<SDL_Window, WindowDeleter> window;
     detail::SdlRendererPtr renderer;
+    bool fullScreen = false;
+    SDL_Rect windowed{};
 };
 
 bool headlessDriver(const char* driver) {
@@ -136,17 +139,56 @@ void deliverEvent(Stage& stage, const SDL_Event& e) {
         }
         case SDL_KEYDOWN: {
             const int sym = e.key.keysym.sym;
+            const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT);
+            if (sym == SDLK_F11 || altEnter) {
+                if (!e.key.repeat) stage.setFullScreen(!stage.fullScreen(), true);
+                break;
+            }
             stage.keyDown(keyCodeFromSDL(sym), (sym >= 32 && sym < 127) ? static_cast<unsigned>(sym) : 0u,
                           (e.key.keysym.mod & KMOD_SHIFT) != 0);
             break;
         }
         case SDL_TEXTINPUT: stage.textInput(e.text.text); break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+                stage.deactivate();
+            }
+            break;
         default: break;
     }
 }
 
+// Fullscreen at the desktop's resolution, with no mode change: the window,
+// without borders, covers its display; leaving it gives back the window's
+// place and size. (SDL's own desktop fullscreen leaves the window small and
+// centred when no window manager answers.)
+void applyFullScreen(const Stage& stage, Window& w) {
+    if (w.fullScreen == stage.fullScreen()) return;
+    SDL_Window* win = w.window.get();
+    if (stage.fullScreen()) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(win)), &bounds) != 0) {
+            std::fprintf(stderr, "Pelmora: cannot go fullscreen (%s).\n", SDL_GetError());
+            return;
+        }
+        SDL_GetWindowPosition(win, &w.windowed.x, &w.windowed.y);
+        SDL_GetWindowSize(win, &w.windowed.w, &w.windowed.h);
+        SDL_SetWindowBordered(win, SDL_FALSE);
+        SDL_SetWindowPosition(win, bounds.x, bounds.y);
+        SDL_SetWindowSize(win, bounds.w, bounds.h);
+        SDL_RaiseWindow(win);
+    } else {
+        SDL_SetWindowBordered(win, SDL_TRUE);
+        SDL_SetWindowSize(win, w.windowed.w, w.windowed.h);
+        SDL_SetWindowPosition(win, w.windowed.x, w.windowed.y);
+    }
+    w.fullScreen = stage.fullScreen();
+}
+
 // The frame's input: the window's size, then every waiting event. False once the window is closed.
-bool deliverInput(Stage& stage, SDL_Window* window) {
+bool deliverInput(Stage& stage, Window& w) {
+    applyFullScreen(stage, w);
+    SDL_Window* window = w.window.get();
     int ww = 0, wh = 0;
     SDL_GetWindowSize(window, &ww, &wh);
     stage.setWindowSize(ww, wh);
@@ -174,10 +216,15 @@ int Application::run(const WindowConfig& config, const std::function<void(Stage&
         refreshCrashModules();
 
         detail::FrameLoop loop(*stage, renderer, config.frameRate, detail::FrameLoop::Pacing::RealTime);
-        while (deliverInput(*stage, window->window.get())) {
-            int ow = 0, oh = 0;
+        while (deliverInput(*stage, *window)) {
+            // The stage maps window points; the renderer may have more pixels than the window has points.
+            int ww = 0, wh = 0, ow = 0, oh = 0;
+            SDL_GetWindowSize(window->window.get(), &ww, &wh);
             SDL_GetRendererOutputSize(window->renderer.get(), &ow, &oh);
-            loop.runFrame(static_cast<double>(ow) / config.width, static_cast<double>(oh) / config.height);
+            const double kx = ww > 0 ? static_cast<double>(ow) / ww : 1.0;
+            const double ky = wh > 0 ? static_cast<double>(oh) / wh : 1.0;
+            loop.runFrame(stage->viewScaleX() * kx, stage->viewScaleY() * ky, stage->viewOffsetX() * kx,
+                          stage->viewOffsetY() * ky);
         }
         SDL_StopTextInput();
         // The stage and its textures go before the renderer.

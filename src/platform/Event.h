@@ -15,6 +15,10 @@ public:
     static constexpr const char* COMPLETE = "complete";
     static constexpr const char* IO_ERROR = "ioError";
     static constexpr const char* ADDED_TO_STAGE = "addedToStage";
+    // On the stage: the window lost the keyboard focus or was minimised.
+    static constexpr const char* DEACTIVATE = "deactivate";
+    // On the stage: the window went to or left fullscreen.
+    static constexpr const char* FULL_SCREEN = "fullScreen";
 
     explicit Event(std::string type, bool bubbles = false) : type_(std::move(type)), bubbles_(bubbles) {}
     virtual ~Event() = default;

@@ -15,16 +15,16 @@ FrameLoop::FrameLoop(Stage& stage, Renderer& renderer, double frameRate, Pacing 
       frequency_(SDL_GetPerformanceFrequency()),
       period_(static_cast<double>(frequency_) / (frameRate > 0 ? frameRate : 60.0)) {}
 
-void FrameLoop::runFrame(double outputScaleX, double outputScaleY) {
+void FrameLoop::runFrame(double outputScaleX, double outputScaleY, double offsetX, double offsetY) {
     pollNetwork();
     stage_.enterFrame();
     stage_.recheckPointer();
-    draw(outputScaleX, outputScaleY);
+    draw(outputScaleX, outputScaleY, offsetX, offsetY);
     pace();
 }
 
-void FrameLoop::draw(double outputScaleX, double outputScaleY) {
-    stage_.renderFrame(renderer_, outputScaleX, outputScaleY);
+void FrameLoop::draw(double outputScaleX, double outputScaleY, double offsetX, double offsetY) {
+    stage_.renderFrame(renderer_, outputScaleX, outputScaleY, offsetX, offsetY);
     SDL_RenderPresent(renderer_.sdl());
 }
 

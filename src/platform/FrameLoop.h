@@ -29,10 +29,10 @@ public:
 
     FrameLoop(Stage& stage, Renderer& renderer, double frameRate, Pacing pacing);
 
-    // One whole frame; the output scale stretches the stage to the window's pixels.
-    void runFrame(double outputScaleX = 1.0, double outputScaleY = 1.0);
+    // One whole frame; the output scale and offset place the stage in the window's pixels.
+    void runFrame(double outputScaleX = 1.0, double outputScaleY = 1.0, double offsetX = 0, double offsetY = 0);
     // Draws and presents the current state without advancing it.
-    void draw(double outputScaleX = 1.0, double outputScaleY = 1.0);
+    void draw(double outputScaleX = 1.0, double outputScaleY = 1.0, double offsetX = 0, double offsetY = 0);
 
 private:
     void pace();

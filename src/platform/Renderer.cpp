@@ -80,7 +80,7 @@ void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, c
     if (a == 0) return;
     SDL_SetTextureAlphaMod(t, static_cast<Uint8>(a));
     SDL_SetTextureColorMod(t, (tint >> 16) & 0xFF, (tint >> 8) & 0xFF, tint & 0xFF);
-    SDL_FRect d{static_cast<float>(dest.x * viewSx_), static_cast<float>(dest.y * viewSy_),
+    SDL_FRect d{static_cast<float>(dest.x * viewSx_ + viewOx_), static_cast<float>(dest.y * viewSy_ + viewOy_),
                 static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
     if (source) {
         SDL_Rect s{static_cast<int>(source->x), static_cast<int>(source->y), static_cast<int>(source->width),
@@ -95,7 +95,7 @@ void Renderer::fillRect(const Rect& dest, std::uint32_t rgb, double alpha) {
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
     SDL_SetRenderDrawColor(renderer_, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF,
                            static_cast<Uint8>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255.0)));
-    SDL_FRect d{static_cast<float>(dest.x * viewSx_), static_cast<float>(dest.y * viewSy_),
+    SDL_FRect d{static_cast<float>(dest.x * viewSx_ + viewOx_), static_cast<float>(dest.y * viewSy_ + viewOy_),
                 static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
     SDL_RenderFillRectF(renderer_, &d);
 }

@@ -64,10 +64,12 @@ public:
 
     SDL_Renderer* sdl() const { return renderer_; }
 
-    // Extra scale applied to everything (the window's stretch of the stage).
-    void setViewScale(double sx, double sy) {
+    // Extra scale and offset (output pixels) applied to everything: the stage's place in the window.
+    void setViewScale(double sx, double sy, double ox = 0, double oy = 0) {
         viewSx_ = sx;
         viewSy_ = sy;
+        viewOx_ = ox;
+        viewOy_ = oy;
     }
 
     void clear(std::uint32_t rgb);
@@ -87,6 +89,8 @@ private:
     std::uint64_t previousGeneration_;
     double viewSx_ = 1;
     double viewSy_ = 1;
+    double viewOx_ = 0;
+    double viewOy_ = 0;
 };
 
 }  // namespace scene::detail

@@ -1,5 +1,7 @@
 #include "platform/Stage.h"
 
+#include <algorithm>
+
 #include "platform/Renderer.h"
 
 namespace scene {
@@ -30,15 +32,48 @@ void Stage::setWindowSize(int width, int height) {
     windowHeight_ = height > 0 ? height : stageHeight_;
 }
 
+namespace {
+double fitScale(int windowWidth, int windowHeight, int stageWidth, int stageHeight) {
+    return std::min(static_cast<double>(windowWidth) / stageWidth, static_cast<double>(windowHeight) / stageHeight);
+}
+}  // namespace
+
 double Stage::viewScaleX() const {
-    return scaleMode_ == StageScaleMode::NO_SCALE ? 1.0 : static_cast<double>(windowWidth_) / stageWidth_;
+    if (scaleMode_ == StageScaleMode::NO_SCALE) return 1.0;
+    if (scaleMode_ == StageScaleMode::SHOW_ALL) return fitScale(windowWidth_, windowHeight_, stageWidth_, stageHeight_);
+    return static_cast<double>(windowWidth_) / stageWidth_;
 }
 
 double Stage::viewScaleY() const {
-    return scaleMode_ == StageScaleMode::NO_SCALE ? 1.0 : static_cast<double>(windowHeight_) / stageHeight_;
+    if (scaleMode_ == StageScaleMode::NO_SCALE) return 1.0;
+    if (scaleMode_ == StageScaleMode::SHOW_ALL) return fitScale(windowWidth_, windowHeight_, stageWidth_, stageHeight_);
+    return static_cast<double>(windowHeight_) / stageHeight_;
 }
 
-Point Stage::windowToStage(double wx, double wy) const { return {wx / viewScaleX(), wy / viewScaleY()}; }
+double Stage::viewOffsetX() const {
+    return scaleMode_ == StageScaleMode::SHOW_ALL ? (windowWidth_ - stageWidth_ * viewScaleX()) / 2 : 0.0;
+}
+
+double Stage::viewOffsetY() const {
+    return scaleMode_ == StageScaleMode::SHOW_ALL ? (windowHeight_ - stageHeight_ * viewScaleY()) / 2 : 0.0;
+}
+
+Point Stage::windowToStage(double wx, double wy) const {
+    return {(wx - viewOffsetX()) / viewScaleX(), (wy - viewOffsetY()) / viewScaleY()};
+}
+
+void Stage::setFullScreen(bool v, bool notify) {
+    if (v == fullScreen_) return;
+    fullScreen_ = v;
+    if (!notify) return;
+    Event e(Event::FULL_SCREEN);
+    dispatchEvent(e);
+}
+
+void Stage::deactivate() {
+    Event e(Event::DEACTIVATE);
+    dispatchEvent(e);
+}
 
 DisplayObject* Stage::objectUnder(double x, double y) {
     DisplayObject* t = hitTarget(x, y);
@@ -124,13 +159,13 @@ void collectInputs(const DisplayObjectContainer& c, std::vector<TextField*>& out
 
 }  // namespace
 
-void Stage::cycleFocus(bool backwards) {
-    if (numChildren() == 0) return;
+bool Stage::cycleFocus(bool backwards) {
+    if (numChildren() == 0) return false;
     auto* top = dynamic_cast<DisplayObjectContainer*>(getChildAt(numChildren() - 1).get());
-    if (!top) return;
+    if (!top) return false;
     std::vector<TextField*> inputs;
     collectInputs(*top, inputs);
-    if (inputs.empty()) return;
+    if (inputs.empty()) return false;
     const auto current = activeFocus();
     std::size_t next = backwards ? inputs.size() - 1 : 0;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -139,13 +174,12 @@ void Stage::cycleFocus(bool backwards) {
         break;
     }
     if (auto ref = inputs[next]->weak_from_this().lock()) setFocus(std::static_pointer_cast<TextField>(ref));
+    return true;
 }
 
 void Stage::keyDown(int keyCode, unsigned charCode, bool shift) {
-    if (keyCode == Keyboard::TAB) {
-        cycleFocus(shift);
-        return;
-    }
+    // Tab moves between input fields; on a screen without any it is an ordinary key.
+    if (keyCode == Keyboard::TAB && cycleFocus(shift)) return;
     // Only a focused field that is still on this stage and not paused takes the keys.
     auto field = activeFocus();
     if (field) field->handleKey(keyCode);
@@ -163,8 +197,9 @@ void Stage::enterFrame() {
     EventDispatcher::broadcastEnterFrame();
 }
 
-void Stage::renderFrame(detail::Renderer& r, double outputScaleX, double outputScaleY) {
-    r.setViewScale(outputScaleX, outputScaleY);
+void Stage::renderFrame(detail::Renderer& r, double outputScaleX, double outputScaleY, double offsetX,
+                        double offsetY) {
+    r.setViewScale(outputScaleX, outputScaleY, offsetX, offsetY);
     r.clear(color_);
     DisplayObjectContainer::render(r, Transform{});
 }

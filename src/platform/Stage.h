@@ -42,11 +42,23 @@ public:
     std::shared_ptr<TextField> focus() const { return focus_.lock(); }
     void setFocus(const std::shared_ptr<TextField>& field);
 
-    // Window size the content is stretched to; maps window points back to the stage.
+    // Window size the content is scaled to; maps window points back to the stage.
+    // In SHOW_ALL the content keeps its aspect ratio, centred between bars.
     void setWindowSize(int width, int height);
     Point windowToStage(double wx, double wy) const;
     double viewScaleX() const;
     double viewScaleY() const;
+    // Where the stage's top-left corner lands in the window.
+    double viewOffsetX() const;
+    double viewOffsetY() const;
+
+    // Whether the window covers the screen. The shell applies a change at the
+    // next frame; set it from the shell with notify to tell the stage's
+    // "fullScreen" listeners.
+    bool fullScreen() const { return fullScreen_; }
+    void setFullScreen(bool v, bool notify = false);
+    // The window lost the keyboard focus or was minimised: "deactivate" on the stage.
+    void deactivate();
 
     // Input, in stage coordinates.
     void mouseMove(double x, double y);
@@ -74,8 +86,9 @@ public:
     // The interactive object under a stage point (the stage itself when nothing else).
     DisplayObject* objectUnder(double x, double y);
 
-    // Draws the whole tree, stretched by the given output scale.
-    void renderFrame(detail::Renderer& renderer, double outputScaleX, double outputScaleY);
+    // Draws the whole tree, scaled by the given output scale and moved by the offset (output pixels).
+    void renderFrame(detail::Renderer& renderer, double outputScaleX, double outputScaleY, double offsetX = 0,
+                     double offsetY = 0);
 
 private:
     // Hit-tests the pointer once and sends over, out and (when asked) move;
@@ -86,7 +99,8 @@ private:
     std::shared_ptr<TextField> activeFocus() const;
     // Moves the focus to the next (or previous) input field of the topmost
     // child, in the order the fields were added.
-    void cycleFocus(bool backwards);
+    // False when that child has no input field at all.
+    bool cycleFocus(bool backwards);
 
     int stageWidth_;
     int stageHeight_;
@@ -102,6 +116,7 @@ private:
     double mouseY_ = -1;
     bool pointerKnown_ = false;
     bool dropDoubleClick_ = false;
+    bool fullScreen_ = false;
     std::uint64_t frames_ = 0;
     Stage* previous_ = nullptr;
 };

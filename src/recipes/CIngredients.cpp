@@ -104,6 +104,72 @@ void CIngredients::aux_ingredients_displacement() {
     }
 }
 
+int CIngredients::aux_visible_tile(int position) const {
+    if (position < 0 || position >= INGREDIENTS_FOR_ROW * INGREDIENTS_ROWS) return -1;
+    // Tiles fill columns top to bottom; keys read rows left to right.
+    const int row = position / INGREDIENTS_FOR_ROW;
+    const int column = position % INGREDIENTS_FOR_ROW;
+    const int k = page_ * INGREDIENTS_ROWS + column * INGREDIENTS_ROWS + row;
+    return k < static_cast<int>(ingredients_.size()) ? k : -1;
+}
+
+void CIngredients::pressVisibleTile(int position) {
+    const int k = aux_visible_tile(position);
+    if (k < 0) return;
+    scene::MouseEvent press(scene::MouseEvent::MOUSE_DOWN, 0, 0);
+    ingredients_[static_cast<std::size_t>(k)]->listener_mouse_click(press);
+}
+
+void CIngredients::pagePrevious() {
+    if (!scorrimento_sx->visible()) return;
+    scene::MouseEvent press(scene::MouseEvent::MOUSE_DOWN, 0, 0);
+    listener_scorri_sx_click(press);
+}
+
+void CIngredients::pageNext() {
+    if (!scorrimento_dx->visible()) return;
+    scene::MouseEvent press(scene::MouseEvent::MOUSE_DOWN, 0, 0);
+    listener_scorri_dx_click(press);
+}
+
+void CIngredients::showKeyLabels() {
+    if (!key_labels_.empty()) return;
+    static const scene::TextFormat format(MAux::FONTNAME, 11, 0xFFFFFF, true, scene::TextFormatAlign::CENTER);
+    const char* const keys = "1234567890";
+    for (int i = 0; i < INGREDIENTS_FOR_ROW * INGREDIENTS_ROWS; ++i) {
+        auto label = std::make_shared<scene::Sprite>();
+        // Dark with a light rim, so it reads on light and dark pictures alike.
+        label->graphics().beginFill(0xFFFFFF, 0.9);
+        label->graphics().drawRoundRect(0, 0, KEY_LABEL_SIZE, KEY_LABEL_SIZE, 6);
+        label->graphics().beginFill(0x303030, 0.9);
+        label->graphics().drawRoundRect(1, 1, KEY_LABEL_SIZE - 2, KEY_LABEL_SIZE - 2, 5);
+        label->graphics().endFill();
+        auto text = std::make_shared<scene::TextField>();
+        text->setDefaultTextFormat(format);
+        text->setText(std::string(1, keys[i]));
+        text->setWidth(KEY_LABEL_SIZE);
+        text->setHeight(KEY_LABEL_SIZE);
+        text->setY(-1);
+        text->setMouseEnabled(false);
+        label->addChild(text);
+        label->setMouseEnabled(false);
+        addChild(label);
+        key_labels_.push_back(label);
+    }
+    aux_place_key_labels();
+}
+
+void CIngredients::aux_place_key_labels() {
+    for (std::size_t i = 0; i < key_labels_.size(); ++i) {
+        const int k = aux_visible_tile(static_cast<int>(i));
+        key_labels_[i]->setVisible(k >= 0);
+        if (k < 0) continue;
+        const auto& tile = *ingredients_[static_cast<std::size_t>(k)];
+        key_labels_[i]->setX(tile.x() + tile.width() - KEY_LABEL_SIZE - 3);
+        key_labels_[i]->setY(tile.y() + 3);
+    }
+}
+
 void CIngredients::clearRecipe() {
     for (const auto& tile : recipe_) tile->unSelect();
     recipe_.clear();
@@ -135,11 +201,13 @@ void CIngredients::enableAllowed(const std::vector<std::string>& allowed) {
 void CIngredients::listener_scorri_dx_click(scene::MouseEvent&) {
     if ((page_ + INGREDIENTS_FOR_ROW) * INGREDIENTS_ROWS < static_cast<int>(ingredients_.size())) ++page_;
     aux_ingredients_displacement();
+    aux_place_key_labels();
 }
 
 void CIngredients::listener_scorri_sx_click(scene::MouseEvent&) {
     if (page_ > 0) --page_;
     aux_ingredients_displacement();
+    aux_place_key_labels();
 }
 
 void CIngredients::listener_scorri_dx_over(scene::MouseEvent& event) {

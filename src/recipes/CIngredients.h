@@ -17,6 +17,7 @@ public:
     static constexpr int DISPLACEMENT = 4;
     static constexpr int INGREDIENTS_FOR_ROW = 5;
     static constexpr int INGREDIENTS_ROWS = 2;
+    static constexpr double KEY_LABEL_SIZE = 15;
     static constexpr const char* FILE_NAME = "assets/ingredienti/ingredienti.txt";
 
     CIngredients();
@@ -38,6 +39,16 @@ public:
     void enableAllowed(const std::vector<std::string>& allowed);
     int getPage() const { return page_; }
 
+    // Keyboard play: presses the visible tile at reading position 0 (top left)
+    // to 9 (bottom right) exactly as a mouse press would; nothing where no tile shows.
+    void pressVisibleTile(int position);
+    // The arrows' presses, only while that arrow shows.
+    void pagePrevious();
+    void pageNext();
+    // From now on each visible tile carries its key in a corner label.
+    void showKeyLabels();
+    bool keyLabelsShown() const { return !key_labels_.empty(); }
+
     virtual void listener_scorri_dx_click(scene::MouseEvent& event);
     virtual void listener_scorri_dx_over(scene::MouseEvent& event);
     virtual void listener_scorri_dx_out(scene::MouseEvent& event);
@@ -54,6 +65,12 @@ public:
 
 private:
     void aux_load();
+    void aux_place_key_labels();
+    // Tile index shown at a reading position of the page, or -1.
+    int aux_visible_tile(int position) const;
+
+    // The ten corner labels, in reading order; empty until a key is used.
+    std::vector<std::shared_ptr<scene::Sprite>> key_labels_;
 
     Tiles ingredients_;
     Tiles recipe_;

@@ -1,5 +1,6 @@
 #include "ui/CButtonLanguage.h"
 
+#include "app/CSettings.h"
 #include "app/MAux.h"
 #include "app/CML.h"
 #include "app/CMain.h"
@@ -37,5 +38,6 @@ void CButtonLanguage::listener_mouse_out(scene::MouseEvent& event) {
 
 void CButtonLanguage::listener_mouse_click(scene::MouseEvent&) {
     CML::setLanguage(id_);
+    CSettings::save();
     CMain::Dispatch(CMain::SCREEN_WELCOME);
 }

@@ -36,7 +36,7 @@ TEST_F(Startup, VersionAndBuildComeFromThePackage) {
     EXPECT_EQ(Main::BUILD, 42);
     EXPECT_STREQ(Main::PLATFORM, "cpp");
     EXPECT_EQ(stage().numChildren(), 1);  // the welcome screen
-    EXPECT_EQ(stage().scaleMode(), scene::StageScaleMode::EXACT_FIT);
+    EXPECT_EQ(stage().scaleMode(), scene::StageScaleMode::SHOW_ALL);
 
     start("2.1\n", "");
     EXPECT_EQ(Main::VERSION, "2.1\n");

@@ -98,3 +98,28 @@ TEST_F(HeadlessGame, CrashRecordsReachTheServiceAndLeaveTheFolder) {
     EXPECT_EQ(online.status, 0) << online.out;
     EXPECT_FALSE(fs::exists(log));
 }
+
+// The settings file between runs: a flag chosen in one run is the next run's
+// first language; a damaged file starts on the defaults with one warning.
+TEST_F(HeadlessGame, TheLanguageOfAFlagIsTheNextRunsAndADamagedFileIsIgnored) {
+    const fs::path settings = dir_ / "config" / "pelmora" / "settings.txt";
+    const auto firstScreen = [&](const std::string& args, Outcome* r = nullptr) {
+        const Outcome o = run("XDG_CONFIG_HOME=" + (dir_ / "config").string() + " " +
+                              headless("--website http://127.0.0.1:9 --seed 4 --shot " + (dir_ / "s.png").string() + "@2 " + args));
+        EXPECT_EQ(o.status, 0) << o.out;
+        if (r) *r = o;
+        std::ifstream in(dir_ / "s.png", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string italian = firstScreen("--frames 3");
+    firstScreen("--frames 30 --click 772,21@20");  // the German flag
+    std::ifstream in(settings);
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find("language=tedesco\n"), std::string::npos);
+    const std::string german = firstScreen("--frames 3");
+    EXPECT_NE(german, italian);
+
+    std::ofstream(settings, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0", 10);
+    Outcome damaged;
+    EXPECT_EQ(firstScreen("--frames 3", &damaged), italian);
+    EXPECT_NE(damaged.out.find("settings file"), std::string::npos) << damaged.out;
+}

@@ -12,6 +12,7 @@
 #include "game/CFloatingText.h"
 #include "game/CGame.h"
 #include "game/COrders.h"
+#include "game/CPause.h"
 #include "ui/CQuitButton.h"
 #include "game/CGameOver.h"
 #include "game/CScore.h"
@@ -140,6 +141,22 @@ protected:
         }
         press(*g.table_);
     }
+    // The same by keys: Left and Right page, the tile's number picks it, Enter serves.
+    void serveByKeys(CGame& g, const std::string& kind) {
+        const auto& tiles = g.ingredients_->getIngredients();
+        for (const auto& id : *g.preparations_->retrieve_ingredients_by_plate(CPlate(kind))) {
+            const auto it = std::find_if(tiles.begin(), tiles.end(), [&](const auto& t) { return t->getId() == id; });
+            ASSERT_NE(it, tiles.end());
+            const int k = static_cast<int>(it - tiles.begin());
+            while (k < g.ingredients_->getPage() * 2) h().keyDown(scene::Keyboard::LEFT);
+            while (k >= g.ingredients_->getPage() * 2 + 10) h().keyDown(scene::Keyboard::RIGHT);
+            const int at = k - g.ingredients_->getPage() * 2;  // column by column on the page
+            h().keyDown("1234567890"[(at % 2) * 5 + at / 2]);
+            px_ += static_cast<int>((*it)->getPx());
+        }
+        h().keyDown(scene::Keyboard::ENTER);
+        h().step();
+    }
     int px_ = 0;
 };
 
@@ -255,30 +272,54 @@ TEST_F(WholeGame, AGamePlayedAfterAFailedTotalsFetchReachesTheServiceOnce) {
     }
 }
 
-TEST_F(WholeGame, TheYenScreenPausesTheGameAndItsReturnGoesOn) {
+TEST_F(WholeGame, TheYenIconOfAGameOpensNothingNowThatPPauses) {
     choose(6);
     auto g = game();
     ASSERT_TRUE(g);
-    g->tape_->count_for_next_order_ = 1;
-    h().step(20);
-    auto order = std::dynamic_pointer_cast<COrder>(g->tape_->tape_[g->tape_->slots_ - 1]);
-    ASSERT_TRUE(order);
-    const int life = order->getLifespan();
-    const int position = g->tape_->position_;
-    const int clock = g->tape_->count_for_next_order_;
     press(*g->score_->yenicon_);
-    h().step(300);
-    ASSERT_TRUE(find<CYen>(stage()));
-    EXPECT_EQ(order->getLifespan(), life);
-    EXPECT_EQ(g->tape_->position_, position);
-    EXPECT_EQ(g->tape_->count_for_next_order_, clock);
-    EXPECT_EQ(g->orders_->getOrdersCount(), 5);
-    auto back = find<CButtonYenReturn>(*find<CYen>(stage()));
-    press(*back);
-    h().step(40);
-    EXPECT_EQ(find<CGame>(stage()), g);
-    EXPECT_LT(order->getLifespan(), life - 30);
-    EXPECT_GT(g->tape_->position_, position);
+    h().step();
+    EXPECT_FALSE(find<CYen>(stage()));
+    EXPECT_FALSE(g->isPaused());
+}
+
+// Keys only after the duration choice: Tab, the number keys, Left, Right, Enter.
+// P halfway holds the online game with nothing uploaded; Escape goes on to the end.
+TEST_F(WholeGame, AnOnlineGamePlayedByKeysPausesAndEndsWithItsEconomy) {
+    registerAndLogIn();
+    if (HasFatalFailure()) return;
+    const auto userTotals = [&] { return server_->database().findUser("USERNAME").value().px; };
+    choose(6);
+    h().step();
+    std::vector<const CSlot*> seen;
+    int yen = 0;
+    for (int frame = 0; frame < 20000 && !find<CGameOver>(stage()); ++frame) {
+        h().step();
+        auto g = game();
+        if (!g) continue;
+        for (const auto& item : g->tape_->tape_) {
+            auto order = std::dynamic_pointer_cast<COrder>(item);
+            if (!order || !order->parent() || order->isDead() || order->y() < 0) continue;
+            if (std::find(seen.begin(), seen.end(), order.get()) != seen.end()) continue;
+            seen.push_back(order.get());
+            h().keyDown(scene::Keyboard::TAB);
+            yen += order->getYen();
+            serveByKeys(*g, order->getKind());
+            px_ += 20;
+            if (seen.size() == 3) {
+                h().keyDown('P');
+                const int left = g->orders_->getOrdersCount();
+                h().step(900);
+                EXPECT_EQ(g->orders_->getOrdersCount(), left);
+                EXPECT_EQ(userTotals(), 40);
+                h().keyDown(27);
+            }
+        }
+    }
+    ASSERT_TRUE(find<CGameOver>(stage()));
+    EXPECT_EQ(seen.size(), 6u);
+    EXPECT_EQ(CScore::actual_px_, px_);
+    EXPECT_EQ(CScore::actual_yen_, yen);
+    EXPECT_EQ(userTotals(), CScore::px_);
 }
 
 TEST_F(WholeGame, TwoGamesInARowShareOnlyTheRecentPlatesAndTheBeltPace) {

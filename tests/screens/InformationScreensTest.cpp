@@ -128,7 +128,9 @@ TEST_F(InformationScreens, EachScreenOfflineAndOnline) {
             const auto bs = buttons(*s);
             const bool withMore = online || !c.moreOnlyOnline;
             ASSERT_EQ(bs.size(), withMore ? 2u : 1u);
-            EXPECT_EQ(s->numChildren(), 4 + static_cast<int>(bs.size()));
+            // The instructions list the keys below the text, and their buttons share a row.
+            const bool keys = c.id == CMain::SCREEN_INSTRUCTIONS;
+            EXPECT_EQ(s->numChildren(), 4 + keys + static_cast<int>(bs.size()));
             const auto& back = c.moreFirst ? *bs.back() : *bs.front();
             EXPECT_EQ(typeid(back), c.returnType);
             EXPECT_EQ(back.t_->text(), std::string(c.prefix) + " back");
@@ -137,8 +139,9 @@ TEST_F(InformationScreens, EachScreenOfflineAndOnline) {
                 EXPECT_EQ(typeid(more), c.moreType);
                 EXPECT_EQ(more.t_->text(), std::string(c.prefix) + " more");
             }
-            EXPECT_EQ(bs.front()->y(), text->y() + text->height() + 15);
-            if (c.id == CMain::SCREEN_CREDITS) continue;  // one row, below
+            const auto& above = *s->getChildAt(3 + keys);
+            EXPECT_EQ(bs.front()->y(), above.y() + above.height() + 15);
+            if (c.id == CMain::SCREEN_CREDITS || keys) continue;  // one row, below
             for (const auto& b : bs) {
                 EXPECT_EQ(b->x(), 0);
                 EXPECT_EQ(b->width(), 800);

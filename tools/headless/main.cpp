@@ -13,6 +13,7 @@
 #include "app/ApplicationMain.h"
 #include "app/CML.h"
 #include "app/CMain.h"
+#include "app/CSettings.h"
 #include "app/MAux.h"
 #include "app/Main.h"
 #include "platform/Headless.h"
@@ -21,7 +22,7 @@
 namespace {
 
 struct Action {
-    enum Kind { Move, Click, Key, Type, Shot, Dispatch, Call, Language } kind;
+    enum Kind { Move, Click, Key, Type, Shot, Dispatch, Call, Language, FocusLost } kind;
     long frame = 0;
     double x = 0, y = 0;
     long number = 0;
@@ -33,7 +34,7 @@ void usage() {
                  "usage: pelmora-headless [--data DIR] [--website URL] [--seed N] [--frames N]\n"
                  "                        [--move X,Y@F] [--click X,Y@F] [--key CODE@F] [--type TEXT@F]\n"
                  "                        [--shot FILE.png@F] [--dispatch SCREEN_ID@F] [--call SCREEN_ID@F]\n"
-                 "                        [--language NAME@F] ...\n"
+                 "                        [--language NAME@F] [--focus-lost F] ...\n"
                  "The data folder is found as the game finds it (or build/game from build/bin); --dir is --data.\n"
                  "Frames count from 0; input given for frame F arrives before it runs, a shot is taken after it is drawn.\n");
 }
@@ -82,6 +83,10 @@ bool readOption(const std::string& opt, const std::string& arg, Options& o, bool
     else if (opt == "--website") o.website = arg;
     else if (opt == "--seed") ok = parseLong(arg, o.seed) && (o.seeded = true);
     else if (opt == "--frames") ok = parseLong(arg, o.frames) && o.frames >= 0;
+    else if (opt == "--focus-lost") {
+        a.kind = Action::FocusLost;
+        ok = parseLong(arg, a.frame) && a.frame >= 0;
+    }
     else if (opt == "--move" || opt == "--click") {
         a.kind = opt == "--move" ? Action::Move : Action::Click;
         ok = splitAt(arg, value, a.frame) && parsePoint(value, a.x, a.y);
@@ -145,12 +150,15 @@ void perform(const Action& a, scene::Headless& h) {
         case Action::Dispatch: CMain::Dispatch(static_cast<int>(a.number)); break;
         case Action::Call: CMain::Call(static_cast<int>(a.number)); break;
         case Action::Language: CML::setLanguage(a.text); break;
+        case Action::FocusLost: h.stage().deactivate(); break;
         case Action::Shot: break;
     }
 }
 
 // Runs the frames: each frame's input, the frame, then its shots. The exit status.
 int run(const Options& o, scene::Headless& h) {
+    // The same remembered settings as the game's window.
+    CSettings::load();
     Main::main();
     for (long f = 0; f < o.frames; ++f) {
         for (const auto& a : o.actions) {

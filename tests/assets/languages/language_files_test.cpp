@@ -38,6 +38,7 @@ enum class Widget {
   Button,      // 28 px bold caption, 28 high: one line; width per button
   SmallButton, // 18 px bold caption: one line; width per button
   InputError,  // 16 px regular error line under a 350-wide input: one line
+  KeysColumn,  // 15 px regular lines of the keys legend, split into two 340-wide columns
 };
 
 struct KeySpec {
@@ -117,6 +118,9 @@ const std::vector<KeySpec>& keyTable() {
       {"YEN EXPLAINED", Widget::Text, 650},
       {"YEN MORE BUTTON", Widget::Button, 800},
       {"YEN RETURN BUTTON", Widget::Button, 800},
+      {"PAUSE TITLE", Widget::Title, 400},
+      {"PAUSE RESUME BUTTON", Widget::Button, 400},
+      {"INSTRUCTIONS KEYS", Widget::KeysColumn, 340},
   };
   return table;
 }
@@ -129,11 +133,12 @@ int fontSize(Widget w) {
     case Widget::Button: return 28;
     case Widget::SmallButton: return 18;
     case Widget::InputError: return 16;
+    case Widget::KeysColumn: return 15;
   }
   return 0;
 }
 
-bool isBold(Widget w) { return w != Widget::Text && w != Widget::InputError; }
+bool isBold(Widget w) { return w != Widget::Text && w != Widget::InputError && w != Widget::KeysColumn; }
 
 const char* widgetName(Widget w) {
   switch (w) {
@@ -143,6 +148,7 @@ const char* widgetName(Widget w) {
     case Widget::Button: return "button";
     case Widget::SmallButton: return "small button";
     case Widget::InputError: return "error line";
+    case Widget::KeysColumn: return "keys column";
   }
   return "?";
 }
@@ -378,11 +384,11 @@ class LanguageFile : public ::testing::TestWithParam<std::string> {
   ParsedFile file_;
 };
 
-TEST(LanguageKeyTable, Has68DistinctKeys) {
+TEST(LanguageKeyTable, Has71DistinctKeys) {
   std::map<std::string, int> seen;
   for (const KeySpec& k : keyTable()) ++seen[k.key];
-  EXPECT_EQ(keyTable().size(), 68u);
-  EXPECT_EQ(seen.size(), 68u);
+  EXPECT_EQ(keyTable().size(), 71u);
+  EXPECT_EQ(seen.size(), 71u);
 }
 
 // The measurement itself: Arial's advances are known (M is 1706/2048 em,
@@ -448,7 +454,7 @@ TEST_P(LanguageFile, EveryLineFitsItsWidget) {
     const Entry* e = entry(k.key);
     if (e == nullptr) continue;
     const std::vector<std::string> lines = splitLines(e->text);
-    if (k.widget != Widget::Text) {
+    if (k.widget != Widget::Text && k.widget != Widget::KeysColumn) {
       EXPECT_EQ(lines.size(), 1u) << GetParam() << ": the " << widgetName(k.widget) << " \"" << k.key
                                   << "\" is one line high";
     }
@@ -517,7 +523,10 @@ std::vector<ScreenColumn> screenColumns() {
   for (const char* key : {"LOGIN NETWORK ERROR EXPLAINED", "REGISTER NETWORK ERROR EXPLAINED"}) {
     c.push_back({key, kTextGap, {{'P', key}, {'B', ""}}, kWindowHeight});
   }
-  for (const char* key : {"INSTRUCTIONS EXPLAINED", "PRIVACY EXPLAINED", "PX EXPLAINED", "YEN EXPLAINED"}) {
+  // The keys legend in two columns below the paragraph; return and more share a row.
+  c.push_back({"INSTRUCTIONS EXPLAINED", kTextGap, {{'P', "INSTRUCTIONS EXPLAINED"}, {'K', "INSTRUCTIONS KEYS"}, {'B', ""}},
+               kWindowHeight});
+  for (const char* key : {"PRIVACY EXPLAINED", "PX EXPLAINED", "YEN EXPLAINED"}) {
     c.push_back({key, kTextGap, {{'P', key}, {'B', ""}, {'B', ""}}, kWindowHeight});
   }
   return c;
@@ -535,6 +544,10 @@ TEST_P(LanguageFile, ParagraphsLeaveRoomForTheirScreens) {
         const Entry* e = entry(key);
         const size_t lines = e == nullptr ? 1 : splitLines(e->text).size();
         s.put(kTextGap, static_cast<int>(lines) * skip + kGutters);
+      } else if (kind == 'K') {
+        const Entry* e = entry(key);
+        const size_t lines = e == nullptr ? 1 : splitLines(e->text).size();
+        s.put(8, static_cast<int>((lines + 1) / 2) * fonts.lineSkip(false, 15) + kGutters);
       } else if (kind == 'B') {
         s.put(kButtonGap, kButtonHeight);
       } else if (kind == 'I') {
