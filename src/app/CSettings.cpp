@@ -22,19 +22,10 @@ struct FullScreenWatcher : scene::LifeTracked {
 };
 FullScreenWatcher watcher;
 
-std::filesystem::path configHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    // Relative values are invalid by the XDG rules and are ignored.
-    if (xdg && xdg[0] == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0') return std::filesystem::path(home) / ".config";
-    return {};
-}
-
 }  // namespace
 
 std::filesystem::path CSettings::path() {
-    const auto home = configHome();
+    const std::filesystem::path home = scene::userConfigHome();
     return home.empty() ? home : home / "pelmora" / "settings.txt";
 }
 

@@ -97,7 +97,7 @@ TEST(WebPagesInChromium, RenderAndListTheLeaderboard) {
 
         // The 64th and last chef, whose name is markup, is on page 2 as text.
         const std::string second = domOf("/pel-mora/classifica?page=2");
-        EXPECT_NE(second.find("<td class=\"num\">51</td>"), std::string::npos) << second;
+        EXPECT_NE(second.find("<td class=\"num rank\">51</td>"), std::string::npos) << second;
         EXPECT_NE(second.find("&lt;img src=x onerror=console.error(1)&gt;</a>"), std::string::npos) << second;
         EXPECT_EQ(second.find("<img src=\"x"), std::string::npos);
         EXPECT_NE(second.find("href=\"/pel-mora/classifica\">"), std::string::npos);

@@ -438,7 +438,7 @@ TEST_P(Service, LeaderboardPagesChefPagesAndJson) {
         EXPECT_NE(first.body.find("Page 1 of 3"), std::string::npos);
         EXPECT_EQ(first.body.find("rel=\"prev\""), std::string::npos);
         EXPECT_NE(first.body.find("rel=\"next\" class=\"next\" href=\"/pel-mora/classifica?page=2\""), std::string::npos);
-        EXPECT_NE(first.body.find("<td class=\"num\">50</td><td class=\"badge\"><img src=\"/pel-mora/livelli/2.png\""),
+        EXPECT_NE(first.body.find("<td class=\"num rank\">50</td><td class=\"badge\"><img src=\"/pel-mora/livelli/2.png\""),
                   std::string::npos);
         EXPECT_NE(first.body.find("<a href=\"/pel-mora/chef/c049\">c049</a><small>level 2, chef</small>"), std::string::npos);
 
