@@ -94,16 +94,27 @@ void CMain::timedRemoveFromStage(scene::Event&) {
     }
 }
 
-void CMain::Overlay(const std::shared_ptr<CScreen>& overlay) {
-    aux_stage();
-    if (!stage_ || !overlay) return;
-    const int n = stage_->numChildren();
-    auto current = n > 0 ? stage_->getChildAt(n - 1) : nullptr;
+namespace {
+
+// Remembers the current screen (the stage's topmost child) and suspends it; null when there is none.
+std::shared_ptr<scene::DisplayObject> suspendCurrent(scene::Stage& stage,
+                                                     std::vector<std::shared_ptr<scene::DisplayObject>>& stack) {
+    const int n = stage.numChildren();
+    auto current = n > 0 ? stage.getChildAt(n - 1) : nullptr;
     if (current) {
-        stack_.push_back(current);
+        stack.push_back(current);
         current->setSuspended(true);
         if (auto s = std::dynamic_pointer_cast<CScreen>(current)) s->suspend();
     }
+    return current;
+}
+
+}  // namespace
+
+void CMain::Overlay(const std::shared_ptr<CScreen>& overlay) {
+    aux_stage();
+    if (!stage_ || !overlay) return;
+    auto current = suspendCurrent(*stage_, stack_);
     beneath_overlay_ = current;
     stage_->setFocus(nullptr);
     stage_->addChild(overlay);
@@ -113,13 +124,7 @@ void CMain::Call(int screen, const Value& params) {
     aux_stage();
     if (!stage_) return;
     // The topmost child is the current screen, also in the frame of a change.
-    const int n = stage_->numChildren();
-    auto current = n > 0 ? stage_->getChildAt(n - 1) : nullptr;
-    if (current) {
-        stack_.push_back(current);
-        current->setSuspended(true);
-        if (auto s = std::dynamic_pointer_cast<CScreen>(current)) s->suspend();
-    }
+    auto current = suspendCurrent(*stage_, stack_);
     aux_show(screen, params, current.get());
 }
 
