@@ -144,6 +144,10 @@ TEST_F(BeltClocks, APlateReplacesTheOrderClosestToExpiringAndTakesItsPrice) {
     EXPECT_EQ(tape->getAnyPlateNotOrdered(), plate);
     plate->setPositive(true);
     EXPECT_EQ(tape->getAnyPlateNotOrdered(), nullptr);
+    auto leaving = std::make_shared<CPlate>("futomaki");
+    leaving->setLifespan(1);
+    ASSERT_TRUE(tape->putPlate(leaving));
+    EXPECT_EQ(tape->getAnyPlateNotOrdered(), nullptr);  // in its last frame it is offered to nobody
     // Equally patient customers: the one in the higher slot is served first.
     auto d = std::make_shared<COrder>("maki_tonno", 250);
     d->setLifespan(300);
