@@ -3,6 +3,8 @@
 // run on from game to game. And a clumsy player whose every mistake is booked.
 
 #include <malloc.h>
+
+#include <cstddef>
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define PEL_ASAN 1
@@ -12,7 +14,8 @@
 #define PEL_ASAN 1
 #endif
 #ifdef PEL_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count (its header is not installed with every compiler).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <cstdlib>
