@@ -25,6 +25,8 @@ cp "$headless" "$root/usr/games/"
 mkdir "$tmp/home" "$tmp/empty"
 cd "$tmp/empty"
 fresh=(env -i "HOME=$tmp/home" PATH=/usr/bin:/bin SDL_AUDIODRIVER=dummy)
+# A fresh environment, but the sanitizer build keeps its options (the leak suppressions).
+for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do [ -n "${!v:-}" ] && fresh+=("$v=${!v}"); done
 shot=(--website http://127.0.0.1:9 --seed 1 --frames 60 --shot)
 "${fresh[@]}" "$root/usr/games/pelmora-headless" "${shot[@]}" "$tmp/unpacked.png@59" >/dev/null
 "${fresh[@]}" "$headless" "${shot[@]}" "$tmp/built.png@59" >/dev/null
