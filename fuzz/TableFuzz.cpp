@@ -26,12 +26,8 @@ void playTable(const std::string& layout, const std::string& path) {
     CIngredients::reset();
     CTape::reset();
     CGame::reset();
-    std::shared_ptr<CGame> game;
-    try {
-        game = std::make_shared<CGame>(Value(Value::Array{Value("1"), Value(24)}));
-    } catch (const CTape::PathError&) {
-        return;  // start-up reports a belt without slots and stops
-    }
+    // A path without slots gives a belt that takes nothing: the game still runs.
+    auto game = std::make_shared<CGame>(Value(Value::Array{Value("1"), Value(24)}));
     world.headless().stage().addChild(game);
     world.headless().step(2);
     world.headless().stage().removeChild(game);
