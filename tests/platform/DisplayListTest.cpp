@@ -46,6 +46,9 @@ TEST(HitTest, BitmapHandsItsHitToItsSpriteAndDisabledTextIsTransparent) {
     stage.addChild(holder);
     EXPECT_EQ(stage.objectUnder(20, 20), holder.get());
     EXPECT_EQ(stage.objectUnder(60, 20), &stage);
+    bmp->setVisible(false);  // a hidden picture is not there to press
+    EXPECT_EQ(stage.objectUnder(20, 20), &stage);
+    bmp->setVisible(true);
 
     auto label = std::make_shared<TextField>();
     label->setWidth(40);

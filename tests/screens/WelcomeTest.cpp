@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "ServiceScreens.h"
+#include "game/CDuration.h"
 #include "ui/CButtonLanguage.h"
 #include "ui/CTitle.h"
 
@@ -65,6 +66,13 @@ TEST_F(Welcome, OnlineStartHandsOverTheCrashLogThenShowsTheMenu) {
     ASSERT_EQ(screen()->languages_.size(), 5u);
     h().step(5);
     EXPECT_EQ(CNetworking::session_id_, session);
+
+    // Without a secure channel the start button goes straight to the game's length, never to a login.
+    CNetworking::setCryptReadyForTests(false);
+    press(*childrenOf<CButtonWelcomeStartGame>(*screen()).at(0));
+    h().step(2);
+    EXPECT_TRUE(screen<CDuration>());
+    CNetworking::setCryptReadyForTests(std::nullopt);
 }
 
 TEST_F(Welcome, FlagsStillSwitchLanguageAfterEachSideScreen) {
