@@ -3,6 +3,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -21,10 +22,18 @@ struct PatternDeleter {
 };
 using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
+// What an open face was asked for.
+struct FaceRequest {
+    std::string family;
+    bool bold;
+    int pixelSize;
+};
+
 struct FontCache {
     std::map<std::string, std::string> paths;
     // A face that could not be opened is kept as null, so it is not tried again.
     std::map<std::string, std::unique_ptr<TTF_Font, FontDeleter>> faces;
+    std::map<const TTF_Font*, FaceRequest> requests;
 };
 
 FontCache& cache() {
@@ -82,7 +91,17 @@ TTF_Font* font(const std::string& family, bool bold, int pixelSize) {
     TTF_Font* f = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), pixelSize);
     if (!f) std::fprintf(stderr, "Warning : no font for %s (%s)\n", family.c_str(), TTF_GetError());
     c.faces.emplace(key, f);
+    if (f) c.requests.emplace(f, FaceRequest{family, bold, pixelSize});
     return f;
+}
+
+TTF_Font* scaledFont(TTF_Font* f, double scale) {
+    if (!f || scale == 1) return f;
+    const auto& requests = cache().requests;
+    const auto it = requests.find(f);
+    if (it == requests.end()) return f;
+    const FaceRequest& r = it->second;
+    return font(r.family, r.bold, static_cast<int>(std::lround(r.pixelSize * scale)));
 }
 
 }  // namespace scene::detail

@@ -13,6 +13,9 @@ namespace scene::detail {
 // Falls back to Liberation Sans, then to any sans face, when the family is not installed.
 TTF_Font* font(const std::string& family, bool bold, int pixelSize);
 
+// The face f (one font() gave) at scale times its pixel size; f itself at scale 1.
+TTF_Font* scaledFont(TTF_Font* f, double scale);
+
 // Path of the face fontconfig picked for the family (for diagnostics and tests).
 std::string fontPath(const std::string& family, bool bold);
 

@@ -80,18 +80,25 @@ double coverage(double px, double py, const Rect& r, double rx, double ry) {
 
 }  // namespace
 
-void Graphics::rasterise() {
+void Graphics::rasterise(double scale) {
     dirty_ = false;
     const Rect b = bounds();
     if (b.empty()) {
-        raster_->setSurface(nullptr);
+        raster_->setSurface(nullptr, scale);
         rasterBounds_ = {};
         return;
     }
-    const double left = std::floor(b.x), top = std::floor(b.y);
-    const int w = static_cast<int>(std::ceil(b.x + b.width) - left);
-    const int h = static_cast<int>(std::ceil(b.y + b.height) - top);
-    rasterBounds_ = {left, top, static_cast<double>(w), static_cast<double>(h)};
+    // Worked out in output pixels: the shapes scaled, the picture on whole pixels.
+    std::vector<Shape> shapes = shapes_;
+    for (auto& s : shapes) {
+        s.rect = {s.rect.x * scale, s.rect.y * scale, s.rect.width * scale, s.rect.height * scale};
+        s.rx *= scale;
+        s.ry *= scale;
+    }
+    const double left = std::floor(b.x * scale), top = std::floor(b.y * scale);
+    const int w = static_cast<int>(std::ceil((b.x + b.width) * scale) - left);
+    const int h = static_cast<int>(std::ceil((b.y + b.height) * scale) - top);
+    rasterBounds_ = {left / scale, top / scale, w / scale, h / scale};
     auto surface = detail::makeSurface(w, h);
     if (!surface) return;
     SDL_LockSurface(surface.get());
@@ -99,7 +106,7 @@ void Graphics::rasterise() {
         auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
         for (int x = 0; x < w; ++x) {
             double a = 0, r = 0, g = 0, bl = 0;  // straight-alpha "over" composite
-            for (const auto& s : shapes_) {
+            for (const auto& s : shapes) {
                 const double c = coverage(left + x + 0.5, top + y + 0.5, s.rect, s.rx, s.ry) * s.alpha;
                 if (c <= 0) continue;
                 const double outA = c + a * (1 - c);
@@ -116,12 +123,12 @@ void Graphics::rasterise() {
     }
     SDL_UnlockSurface(surface.get());
     detail::Renderer::countRaster();
-    raster_->setSurface(std::move(surface));
+    raster_->setSurface(std::move(surface), scale);
 }
 
 void Graphics::render(detail::Renderer& r, const Transform& t, const std::vector<GlowFilter>& filters) {
     if (shapes_.empty()) return;
-    if (dirty_) rasterise();
+    if (dirty_ || r.rasterScale() != raster_->scale()) rasterise(r.rasterScale());
     raster_->setFilters(filters);
     const Rect dest{t.tx + rasterBounds_.x * t.sx, t.ty + rasterBounds_.y * t.sy, rasterBounds_.width * t.sx,
                     rasterBounds_.height * t.sy};

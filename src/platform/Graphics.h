@@ -15,7 +15,7 @@ class Renderer;
 }  // namespace detail
 
 // Filled rectangles and rounded rectangles drawn beneath a sprite's children.
-// Rasterised with anti-aliasing once per change.
+// Rasterised with anti-aliasing once per change, at the output scale.
 class Graphics {
 public:
     Graphics();
@@ -45,7 +45,7 @@ private:
         std::uint32_t color;
         double alpha;
     };
-    void rasterise();
+    void rasterise(double scale);
 
     std::vector<Shape> shapes_;
     bool filling_ = false;

@@ -78,8 +78,9 @@ SurfacePtr makeGlow(SDL_Surface* src, const GlowFilter& f, int& padX, int& padY)
     return out;
 }
 
-void RasterContent::setSurface(SurfacePtr surface) {
+void RasterContent::setSurface(SurfacePtr surface, double scale) {
     surface_ = std::move(surface);
+    scale_ = scale;
     texture_.reset();
     glowsDirty_ = true;
 }
@@ -99,7 +100,10 @@ void RasterContent::rebuildGlows(SDL_Surface* src) {
     glowsDirty_ = false;
     if (!src) return;
     glowTextures_ = std::vector<Texture>(filters_.size());
-    for (const auto& f : filters_) {
+    for (GlowFilter f : filters_) {
+        // The blur is given in stage pixels; the picture may have more.
+        f.blurX *= scale_;
+        f.blurY *= scale_;
         int px = 0, py = 0;
         glowSurfaces_.push_back(makeGlow(src, f, px, py));
         padX_.push_back(px);
@@ -125,10 +129,10 @@ void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Text
             // Clipped content (a scrolled input field): clip the glow the same way.
             Rect s{source->x, source->y, source->width + 2.0 * padX_[i], source->height + 2.0 * padY_[i]};
             Rect d{dest.x - px, dest.y - py, source->width * sx + 2 * px, source->height * sy + 2 * py};
-            r.drawTexture(glowTextures_[i], d, alpha, &s);
+            r.drawTexture(glowTextures_[i], d, alpha, &s, 0xFFFFFF, pixelAligned_);
         } else {
             r.drawTexture(glowTextures_[i], {dest.x - px, dest.y - py, dest.width + 2 * px, dest.height + 2 * py},
-                          alpha);
+                          alpha, nullptr, 0xFFFFFF, pixelAligned_);
         }
     };
     for (std::size_t i = 0; i < filters_.size(); ++i) {
@@ -137,9 +141,10 @@ void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Text
     }
     if (!knockout) {
         if (source) {
-            r.drawTexture(content, {dest.x, dest.y, source->width * sx, source->height * sy}, alpha, source);
+            r.drawTexture(content, {dest.x, dest.y, source->width * sx, source->height * sy}, alpha, source, 0xFFFFFF,
+                          pixelAligned_);
         } else {
-            r.drawTexture(content, dest, alpha);
+            r.drawTexture(content, dest, alpha, nullptr, 0xFFFFFF, pixelAligned_);
         }
     }
     for (std::size_t i = 0; i < filters_.size(); ++i) {

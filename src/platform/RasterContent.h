@@ -12,8 +12,12 @@ namespace scene::detail {
 
 class RasterContent {
 public:
-    // Takes a new picture; its textures and glows are rebuilt on the next draw.
-    void setSurface(SurfacePtr surface);
+    // Takes a new picture drawn at scale output pixels per stage pixel; its
+    // textures and glows (blurred by as much more) are rebuilt on the next draw.
+    void setSurface(SurfacePtr surface, double scale = 1);
+    double scale() const { return scale_; }
+    // Lands the picture and its glows on whole output pixels (text).
+    void setPixelAligned(bool v) { pixelAligned_ = v; }
     // Borrowed picture (a shared bitmap): only its glows are built here.
     void setFilters(const std::vector<GlowFilter>& filters);
     SDL_Surface* surface() const { return surface_.get(); }
@@ -34,6 +38,8 @@ private:
     std::vector<int> padY_;
     bool glowsDirty_ = true;
     SDL_Surface* glowSource_ = nullptr;
+    double scale_ = 1;
+    bool pixelAligned_ = false;
 };
 
 // Blurs the alpha of src into a glow picture padded by padX/padY on each side.

@@ -73,7 +73,13 @@ void Renderer::clear(std::uint32_t rgb) {
     SDL_RenderClear(renderer_);
 }
 
-void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, const Rect* source, std::uint32_t tint) {
+double Renderer::rasterScaleFor(double sx, double sy) {
+    const double k = std::clamp(std::max(sx, sy), 1.0, 4.0);
+    return std::round(k * 64.0) / 64.0;
+}
+
+void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, const Rect* source, std::uint32_t tint,
+                           bool pixelAligned) {
     SDL_Texture* t = tex.get();
     if (!t || alpha <= 0) return;
     const int a = static_cast<int>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255.0));
@@ -82,6 +88,10 @@ void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, c
     SDL_SetTextureColorMod(t, (tint >> 16) & 0xFF, (tint >> 8) & 0xFF, tint & 0xFF);
     SDL_FRect d{static_cast<float>(dest.x * viewSx_ + viewOx_), static_cast<float>(dest.y * viewSy_ + viewOy_),
                 static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
+    if (pixelAligned) {
+        const float left = std::round(d.x), top = std::round(d.y);
+        d = {left, top, std::round(d.x + d.w) - left, std::round(d.y + d.h) - top};
+    }
     if (source) {
         SDL_Rect s{static_cast<int>(source->x), static_cast<int>(source->y), static_cast<int>(source->width),
                    static_cast<int>(source->height)};

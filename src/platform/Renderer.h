@@ -70,12 +70,22 @@ public:
         viewSy_ = sy;
         viewOx_ = ox;
         viewOy_ = oy;
+        rasterScale_ = rasterScaleFor(sx, sy);
     }
+    // Output pixels per stage pixel that text is rasterised at, so that a
+    // scaled-up window shows it sharp; 1 for an unscaled stage.
+    double rasterScale() const { return rasterScale_; }
+    // The raster scale for a view scale: never below 1 (a small window shows
+    // the 1:1 picture reduced), at most 4, in steps of 1/64 so that a window
+    // dragged by a pixel does not rasterise every text again.
+    static double rasterScaleFor(double sx, double sy);
 
     void clear(std::uint32_t rgb);
     // Draws the texture (or a part of it) into a rectangle in stage coordinates.
+    // With pixelAligned the rectangle's edges land on whole output pixels, so a
+    // picture rasterised at the output scale is copied one to one, unblurred.
     void drawTexture(const Texture& tex, const Rect& dest, double alpha, const Rect* source = nullptr,
-                     std::uint32_t tint = 0xFFFFFF);
+                     std::uint32_t tint = 0xFFFFFF, bool pixelAligned = false);
     void fillRect(const Rect& dest, std::uint32_t rgb, double alpha);
 
     // Number of text or shape rasterisations since the counter was last reset.
@@ -91,6 +101,7 @@ private:
     double viewSy_ = 1;
     double viewOx_ = 0;
     double viewOy_ = 0;
+    double rasterScale_ = 1;
 };
 
 }  // namespace scene::detail

@@ -10,7 +10,10 @@ namespace scene {
 using detail::byteOffset;
 using detail::codePoints;
 
-TextField::TextField() : raster_(std::make_unique<detail::RasterContent>()) { relayout(); }
+TextField::TextField() : raster_(std::make_unique<detail::RasterContent>()) {
+    raster_->setPixelAligned(true);
+    relayout();
+}
 TextField::~TextField() = default;
 
 TextField::Style TextField::apply(Style s, const TextFormat& f) {

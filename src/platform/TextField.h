@@ -147,7 +147,8 @@ private:
     void setRuns(std::vector<Run> runs, bool keepHtml = false);
     void relayout();
     void layoutParagraph(const std::vector<Run>& para, const Style& paraStyle);
-    void rasterise();
+    // Draws the laid-out lines into the field's picture at scale output pixels per stage pixel.
+    void rasterise(double scale);
     // Where a line starts in the picture, from its alignment.
     double lineLeft(const Line& l) const;
     // How much wider each blank of a justified line is drawn; 0 when it is not justified.
@@ -180,6 +181,7 @@ private:
     double textWidth_ = 0;
     double textHeight_ = 0;
     bool rasterDirty_ = true;
+    // The picture is kept for one output scale, the one it was last drawn at.
     std::unique_ptr<detail::RasterContent> raster_;
 
     int caret_ = 0;

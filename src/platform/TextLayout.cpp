@@ -295,10 +295,12 @@ double TextField::blankStretch(const Line& l) const {
     return blanks > 0 ? std::max(0.0, (boxWidth_ - 4 - l.width) / blanks) : 0;
 }
 
-void TextField::rasterise() {
+void TextField::rasterise(double scale) {
     rasterDirty_ = false;
-    const int w = static_cast<int>(std::ceil(std::max(boxWidth_, textWidth_ + 4)));
-    const int h = static_cast<int>(std::ceil(std::max(boxHeight_, textHeight_ + 4)));
+    // Laid out in stage pixels; drawn with the faces at scale times their size,
+    // each line's baseline where the layout puts it, scaled.
+    const int w = static_cast<int>(std::ceil(std::max(boxWidth_, textWidth_ + 4) * scale));
+    const int h = static_cast<int>(std::ceil(std::max(boxHeight_, textHeight_ + 4) * scale));
     auto surface = detail::makeSurface(w, h);
     if (!surface) return;
     double y = 2;
@@ -308,19 +310,21 @@ void TextField::rasterise() {
         double shift = 0;
         for (std::size_t p = 0; p < l.pieceCount; ++p) {
             const Piece& piece = pieces_[l.firstPiece + p];
-            if (!piece.font || piece.text.empty()) continue;
-            const int py = static_cast<int>(std::lround(y + (l.ascent - piece.ascent)));
+            TTF_Font* f = detail::scaledFont(piece.font, scale);
+            if (!f || piece.text.empty()) continue;
+            const int py = static_cast<int>(std::lround((y + l.ascent) * scale)) - TTF_FontAscent(f);
             if (extra > 0) {
-                drawJustified(surface.get(), piece.font, piece.text, piece.color, x + piece.x + shift, py, extra, shift);
+                drawJustified(surface.get(), f, piece.text, piece.color, (x + piece.x) * scale + shift, py,
+                              extra * scale, shift);
             } else {
-                drawText(surface.get(), piece.font, piece.text, piece.color,
-                         static_cast<int>(std::lround(x + piece.x + shift)), py);
+                drawText(surface.get(), f, piece.text, piece.color,
+                         static_cast<int>(std::lround((x + piece.x) * scale + shift)), py);
             }
         }
         y += l.height;
     }
     detail::Renderer::countRaster();
-    raster_->setSurface(std::move(surface));
+    raster_->setSurface(std::move(surface), scale);
 }
 
 void TextField::render(detail::Renderer& r, const Transform& pt) {
@@ -329,18 +333,21 @@ void TextField::render(detail::Renderer& r, const Transform& pt) {
     const double sx = pt.sx * scaleX(), sy = pt.sy * scaleY();
     const double ox = pt.tx + x() * pt.sx, oy = pt.ty + y() * pt.sy;
     if (background_) r.fillRect({ox, oy, boxWidth_ * sx, boxHeight_ * sy}, backgroundColor_, a);
-    if (rasterDirty_) rasterise();
+    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r.rasterScale());
     raster_->setFilters(filters());
     if (SDL_Surface* s = raster_->surface()) {
-        const bool tall = s->h > boxHeight_ + 0.5 && !overflowVisible_;
-        const bool clipped = s->w > boxWidth_ + 0.5 || tall || scrollX_ > 0;
+        // The picture's size in stage pixels, and the box's part of it in the picture's pixels.
+        const double k = raster_->scale();
+        const double pw = s->w / k, ph = s->h / k;
+        const bool tall = ph > boxHeight_ + 0.5 && !overflowVisible_;
+        const bool clipped = pw > boxWidth_ + 0.5 || tall || scrollX_ > 0;
         if (clipped) {
-            const double visibleHeight = overflowVisible_ ? s->h : std::min<double>(s->h, std::ceil(boxHeight_));
-            const Rect source{std::floor(scrollX_), 0, std::min<double>(s->w - std::floor(scrollX_), std::ceil(boxWidth_)),
-                              visibleHeight};
-            raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a, nullptr, nullptr, &source);
+            const double visibleHeight = overflowVisible_ ? s->h : std::min<double>(s->h, std::ceil(boxHeight_ * k));
+            const double left = std::floor(scrollX_ * k);
+            const Rect source{left, 0, std::min<double>(s->w - left, std::ceil(boxWidth_ * k)), visibleHeight};
+            raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a, nullptr, nullptr, &source);
         } else {
-            raster_->draw(r, {ox, oy, s->w * sx, s->h * sy}, a);
+            raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a);
         }
     }
     if (border_) {

@@ -121,6 +121,11 @@ TEST(Stage, ExactFitMapsAWideWindowBackToTheStage) {
     stage.setWindowSize(800, 960);
     EXPECT_DOUBLE_EQ(stage.windowToStage(100, 960).y, 480);
     EXPECT_EQ(stage.stageWidth(), 800);
+    stage.setScaleMode(StageScaleMode::SHOW_ALL);  // 1600 by 1000: bars of 20 above and below
+    stage.setWindowSize(1600, 1000);
+    EXPECT_DOUBLE_EQ(stage.windowToStage(1236, 70).y, 25);
+    stage.setWindowSize(1400, 600);  // bars of 200 beside
+    EXPECT_DOUBLE_EQ(stage.windowToStage(200 + 618 * 1.25, 0).x, 618);
 }
 
 TEST(DisplayList, LocalAndGlobalCoordinates) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include "platform/Fonts.h"
 #include "platform/Headless.h"
 #include "platform/Renderer.h"
@@ -157,4 +159,35 @@ TEST(Text, GlowIsRasterisedOnceAndAgainOnlyAfterAChange) {
         h.step();
     }
     EXPECT_EQ(detail::Renderer::rasterCount(), 0);
+}
+
+TEST(Text, ScaledOutputRasterisesOncePerScaleIntoTheSameStageRectangle) {
+    EXPECT_EQ(detail::Renderer::rasterScaleFor(1.5 + 1.0 / 800, 1.5), 1.5);  // one pixel wider: no new picture
+    const detail::SurfacePtr out(SDL_CreateRGBSurfaceWithFormat(0, 1600, 960, 32, SDL_PIXELFORMAT_ARGB8888));
+    const detail::SdlRendererPtr sdl(SDL_CreateSoftwareRenderer(out.get()));
+    detail::Renderer renderer(sdl.get());
+    Stage stage;
+    auto t = field(30, "HUMH");  // straight stems at both ends: as much glow on each side
+    t->setTextColor(0x0000FF);
+    t->setAutoSize(TextFieldAutoSize::LEFT);
+    t->setFilters({GlowFilter(0xFFFF00, 1.0, 3, 3, 3, 3)});
+    t->setX(100.25);
+    stage.addChild(t);
+    std::vector<double> first;  // left, right, top, bottom of the text, then of its glow, at scale 1
+    for (double k : {1.0, 2.0, 1.5}) {
+        detail::Renderer::resetRasterCount();
+        for (int frame = 0; frame < 3; ++frame) stage.renderFrame(renderer, k, k);
+        EXPECT_EQ(detail::Renderer::rasterCount(), 2) << k;  // the text and its glow, once
+        std::vector<double> e{1e9, -1, 1e9, -1, 1e9, -1e9, 1e9, -1e9};  // what stays unset fails below
+        for (int p = 0; p < out->w * out->h; ++p) {
+            const Uint32 c = static_cast<const Uint32*>(out->pixels)[p];
+            const int i = ((c >> 16) & 0xFF) > 64 ? 4 : (c & 0xFF) > 128 ? 0 : -1;
+            const double x = p % out->w / k, y = p / out->w / k;
+            if (i >= 0) e[i] = std::min(e[i], x), e[i + 1] = std::max(e[i + 1], x), e[i + 2] = std::min(e[i + 2], y);
+            if (i >= 0) e[i + 3] = std::max(e[i + 3], y);
+        }
+        if (k == 1.0) first = e;
+        EXPECT_NEAR(e[0] - e[4], e[5] - e[1], 1) << k;  // the glow sits evenly around the text
+        for (int i = 0; i < 8; ++i) EXPECT_NEAR(e[i], first[i], 1.5) << k << " " << i;  // the same place at any scale
+    }
 }
