@@ -184,4 +184,19 @@ private:
     std::thread checkpointer_;
 };
 
+// A pooled connection, handed back when the lease ends.
+class Database::Lease {
+public:
+    Lease(Database& db, std::unique_ptr<SqlConnection> c) : db_(db), c_(std::move(c)) {}
+    ~Lease() { db_.release(std::move(c_)); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    SqlConnection* operator->() { return c_.get(); }
+    SqlConnection& operator*() { return *c_; }
+
+private:
+    Database& db_;
+    std::unique_ptr<SqlConnection> c_;
+};
+
 }  // namespace pelmora::server
