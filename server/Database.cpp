@@ -36,7 +36,8 @@ UserRow userOf(const SqlResult& r) {
 Database::Database(const DatabaseTarget& target)
     : target_(target),
       engine_(target.postgres.empty() ? SqlEngine::Sqlite : SqlEngine::Postgres),
-      commits_([this](const std::function<void(SqlConnection&)>& use) { use(*lease()); }) {
+      commits_([this](const std::function<void(SqlConnection&)>& use) { use(*lease()); }),
+      scores_([this](const std::vector<ScoreBatch::Raise>& raises) { return storeScores(raises); }) {
     if (target_.connections == 0) target_.connections = 1;
     if (engine_ == SqlEngine::Sqlite) {
         std::filesystem::create_directories(target_.sqliteDir);
@@ -44,6 +45,18 @@ Database::Database(const DatabaseTarget& target)
     }
     migrate();
     if (engine_ == SqlEngine::Sqlite) checkpointer_ = std::thread([this] { checkpointLoop(); });
+    else openPool();
+}
+
+void Database::openPool() {
+    // A PostgreSQL connection starts a server process of its own: opened on
+    // demand, the first burst of requests after a start each waited for one.
+    // All are opened now.
+    std::vector<std::unique_ptr<SqlConnection>> opened;
+    while (opened.size() + open_ < target_.connections) opened.push_back(connect());
+    std::lock_guard lock(mutex_);
+    open_ += opened.size();
+    for (auto& c : opened) idle_.push_back(std::move(c));
 }
 
 Database::~Database() {
@@ -182,6 +195,7 @@ std::optional<UserRow> Database::findUser(const std::string& name) {
 bool Database::userExists(const std::string& name) { return findUser(name).has_value(); }
 
 bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen) {
+    if (engine_ == SqlEngine::Postgres) return scores_.apply({userId, px, yen});
     // One statement: the comparison and the change cannot be split by another writer.
     std::int64_t changed = 0;
     change([&](SqlConnection& c) {
@@ -190,6 +204,29 @@ bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t ye
                       .changed;
     });
     return changed == 1;
+}
+
+std::vector<std::int64_t> Database::storeScores(const std::vector<ScoreBatch::Raise>& raises) {
+    // Three arrays of numbers as PostgreSQL writes them: {1,2,3}.
+    std::string ids = "{", pxs = "{", yens = "{";
+    for (const auto& r : raises) {
+        const char* comma = ids.size() > 1 ? "," : "";
+        ids += comma + std::to_string(r.userId);
+        pxs += comma + std::to_string(r.px);
+        yens += comma + std::to_string(r.yen);
+    }
+    ids += "}";
+    pxs += "}";
+    yens += "}";
+    // As raiseTotals' single statement, for each user once: the comparison
+    // and the change cannot be split by another writer.
+    const auto r = lease()->run("UPDATE users AS u SET px = v.px, yen = v.yen, updated = ?4"
+                                " FROM unnest(CAST(?1 AS BIGINT[]), CAST(?2 AS BIGINT[]), CAST(?3 AS BIGINT[]))"
+                                " AS v(id, px, yen) WHERE u.id = v.id AND u.px <= v.px RETURNING u.id",
+                                {ids, pxs, yens, now()});
+    std::vector<std::int64_t> changed;
+    for (std::size_t i = 0; i < r.rows.size(); ++i) changed.push_back(r.integer(i));
+    return changed;
 }
 
 void Database::openSession(const SessionRow& s) {
