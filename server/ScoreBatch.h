@@ -33,6 +33,12 @@ public:
     // Whether the stored totals changed; throws the statement's error.
     bool apply(const Raise& raise);
 
+    // Updates queued for the next batch.
+    std::size_t waiting() {
+        std::lock_guard lock(mutex_);
+        return queue_.size();
+    }
+
 private:
     struct Waiting {
         explicit Waiting(const Raise& r) : raise(r) {}
