@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GroupCommit.h"
+#include "ScoreBatch.h"
 #include "SqlConnection.h"
 
 #include <chrono>
@@ -138,6 +139,7 @@ private:
     void change(const GroupCommit::Change& body, bool severalStatements = false);
     void release(std::unique_ptr<SqlConnection> c);
     std::unique_ptr<SqlConnection> connect();
+    void openPool();
     void migrate();
     void transaction(SqlConnection& c, const std::function<void()>& body);
     // The engine's spelling of a statement that differs between them.
@@ -176,12 +178,30 @@ private:
     // SQLite lets one writer in at a time (and makes the others sleep and
     // retry, in steps of up to 100 ms): this process's writers meet here.
     GroupCommit commits_;
+    // On PostgreSQL, score updates made at the same time go in one statement.
+    ScoreBatch scores_;
+    std::vector<std::int64_t> storeScores(const std::vector<ScoreBatch::Raise>& raises);
     // Copies SQLite's write-ahead log into the database file once a second.
     void checkpointLoop();
     std::mutex checkpointMutex_;
     std::condition_variable checkpointWake_;
     bool closing_ = false;
     std::thread checkpointer_;
+};
+
+// A pooled connection, handed back when the lease ends.
+class Database::Lease {
+public:
+    Lease(Database& db, std::unique_ptr<SqlConnection> c) : db_(db), c_(std::move(c)) {}
+    ~Lease() { db_.release(std::move(c_)); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    SqlConnection* operator->() { return c_.get(); }
+    SqlConnection& operator*() { return *c_; }
+
+private:
+    Database& db_;
+    std::unique_ptr<SqlConnection> c_;
 };
 
 }  // namespace pelmora::server

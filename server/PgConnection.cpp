@@ -11,7 +11,9 @@ namespace pelmora::server {
 namespace {
 
 // PostgreSQL through libpq. Parameters go as text, raw bytes as binary;
-// results come back as text.
+// results come back as text. A statement is parsed and planned once per
+// connection (prepared on its first run): a score update's few statements
+// then cost the database little more than their round trips.
 class PgConnection final : public SqlConnection {
 public:
     explicit PgConnection(const std::string& conninfo) : conn_(PQconnectdb(conninfo.c_str())) {
@@ -45,8 +47,13 @@ public:
                 formats[i] = 1;
             }
         }
-        Result r(PQexecParams(conn_, dialect(sql).c_str(), static_cast<int>(params.size()), nullptr, values.data(),
-                              lengths.data(), formats.data(), 0));
+        const int count = static_cast<int>(params.size());
+        const Statement& statement = prepared(sql, count);
+        Result r(statement.name.empty()
+                     ? PQexecParams(conn_, statement.text.c_str(), count, nullptr, values.data(), lengths.data(),
+                                    formats.data(), 0)
+                     : PQexecPrepared(conn_, statement.name.c_str(), count, values.data(), lengths.data(),
+                                      formats.data(), 0));
         check(r.get());
         SqlResult out;
         const int rows = PQntuples(r.get());
@@ -103,18 +110,34 @@ private:
         throw SqlError("database: " + trimmed(message), state && std::string(state) == "23505");
     }
 
-    // The statement with PostgreSQL's $1 placeholders in place of ?1.
-    const std::string& dialect(const char* sql) {
+    struct Statement {
+        std::string text;  // with PostgreSQL's $1 placeholders in place of ?1
+        std::string name;  // of the prepared statement; empty: parsed on every run
+    };
+
+    // Statements a connection keeps prepared; any more run unprepared.
+    static constexpr std::size_t MOST_PREPARED = 100;
+
+    // The statement as PostgreSQL spells it, prepared on its first run.
+    const Statement& prepared(const char* sql, int paramCount) {
         auto it = statements_.find(sql);
         if (it != statements_.end()) return it->second;
-        std::string text = sql;
-        for (std::size_t i = 0; i + 1 < text.size(); ++i)
-            if (text[i] == '?' && text[i + 1] >= '0' && text[i + 1] <= '9') text[i] = '$';
-        return statements_.emplace(sql, std::move(text)).first->second;
+        Statement s{sql, {}};
+        for (std::size_t i = 0; i + 1 < s.text.size(); ++i)
+            if (s.text[i] == '?' && s.text[i + 1] >= '0' && s.text[i + 1] <= '9') s.text[i] = '$';
+        if (statements_.size() < MOST_PREPARED) {
+            std::string name = std::to_string(statements_.size());
+            name.insert(name.begin(), 'p');
+            Result r(PQprepare(conn_, name.c_str(), s.text.c_str(), paramCount, nullptr));
+            check(r.get());
+            s.name = name;
+        }
+        return statements_.emplace(sql, std::move(s)).first->second;
     }
 
     PGconn* conn_;
-    std::unordered_map<const char*, std::string> statements_;
+    // By text: the same words from another place are the same statement.
+    std::unordered_map<std::string, Statement> statements_;
 };
 
 }  // namespace

@@ -296,15 +296,17 @@ std::string PostgresCluster::createDatabase(const std::string& name) {
 
 NginxFront::NginxFront(const std::filesystem::path& site, int port, const std::vector<int>& backends,
                        const std::filesystem::path& dir)
-    : port_(port) {
+    : port_(port), pages_(scratchDir("nginx-pages")) {
+    ::chmod(pages_.c_str(), 0777);
     std::string text = readText(site);
     if (text.empty()) throw std::runtime_error("cannot read " + site.string());
     replaceAll(text, "listen 127.0.0.1:8080;", "listen 127.0.0.1:" + std::to_string(port) + " reuseport;");
     for (std::size_t i = 0; i < backends.size(); ++i)
         replaceAll(text, "127.0.0.1:" + std::to_string(8081 + i), "127.0.0.1:" + std::to_string(backends[i]));
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "site.conf") << text;
     const std::string d = dir.string();
+    replaceAll(text, "/var/lib/nginx/pelmora-pages", pages_.string());
+    std::ofstream(dir / "site.conf") << text;
     // Worker processes run as an unprivileged user when started by root.
     for (const char* temp : {"body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
         std::filesystem::create_directories(dir / temp);
@@ -319,8 +321,17 @@ NginxFront::NginxFront(const std::filesystem::path& site, int port, const std::v
                                       << "/site.conf;\n}\n";
     const std::string nginx = std::filesystem::exists("/usr/sbin/nginx") ? "/usr/sbin/nginx" : "nginx";
     process_ = ChildProcess({nginx, "-p", d, "-c", d + "/nginx.conf", "-e", d + "/error.log"}, dir / "nginx.out");
-    if (!waitUntilListening(process_, port))
+    if (!waitUntilListening(process_, port)) {
+        process_.stop();
+        std::filesystem::remove_all(pages_);
         throw std::runtime_error("nginx did not start: " + readText(dir / "error.log") + readText(dir / "nginx.out"));
+    }
+}
+
+NginxFront::~NginxFront() {
+    process_.stop();
+    std::error_code ec;
+    std::filesystem::remove_all(pages_, ec);
 }
 
 }  // namespace pelmora::rig

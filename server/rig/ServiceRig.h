@@ -118,10 +118,16 @@ class NginxFront {
 public:
     NginxFront(const std::filesystem::path& site, int port, const std::vector<int>& backends,
                const std::filesystem::path& dir);
+    ~NginxFront();
+    NginxFront(const NginxFront&) = delete;
+    NginxFront& operator=(const NginxFront&) = delete;
     int port() const { return port_; }
 
 private:
     int port_;
+    // nginx's page cache: a folder of its own that the unprivileged workers
+    // can reach (dir may lie in a folder only its owner may enter).
+    std::filesystem::path pages_;
     ChildProcess process_;
 };
 

@@ -1,7 +1,11 @@
 #include "GroupCommit.h"
+#include "ScoreBatch.h"
 #include "ServiceHarness.h"
 
 #include <atomic>
+#include <map>
+#include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -56,4 +60,46 @@ TEST(GroupCommit, ChangesCommittedTogetherKeepTheirOwnOutcomes) {
         EXPECT_FALSE(db->inTransaction());
     }
     std::filesystem::remove_all(dir);
+}
+
+// Raises queued behind a batch under way go out together, a user at most
+// once per batch (the second raise of a user waits for the next one); each
+// caller learns its own outcome, and a failed batch's error reaches all its callers.
+TEST(ScoreBatch, QueuedRaisesGoTogetherOncePerUser) {
+    std::mutex mutex;
+    std::vector<std::vector<std::int64_t>> batches;
+    std::map<std::int64_t, std::int64_t> stored;  // user: px
+    std::atomic<bool> leading{false};
+    ScoreBatch* self = nullptr;
+    ScoreBatch scores([&](const std::vector<ScoreBatch::Raise>& raises) {
+        if (!leading.exchange(true))
+            while (self->waiting() < 5) std::this_thread::yield();
+        std::lock_guard lock(mutex);
+        batches.emplace_back();
+        std::vector<std::int64_t> changed;
+        for (const auto& r : raises) {
+            if (r.userId == 99) throw std::runtime_error("lost connection");
+            batches.back().push_back(r.userId);
+            if (r.px >= stored[r.userId]) changed.push_back(r.userId);
+            stored[r.userId] = std::max(stored[r.userId], r.px);
+        }
+        return changed;
+    });
+    self = &scores;
+    std::thread leader([&] { EXPECT_TRUE(scores.apply({1, 10, 0})); });
+    while (!leading) std::this_thread::yield();
+    const std::vector<ScoreBatch::Raise> raises = {{2, 50, 0}, {3, 5, 0}, {2, 40, 0}, {2, 60, 0}, {4, 1, 0}};
+    std::vector<int> outcomes(raises.size(), -1);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < raises.size(); ++i) {
+        threads.emplace_back([&, i] { outcomes[i] = scores.apply(raises[i]); });
+        // In this order; once the last is queued the first batch ends and the queue drains.
+        while (i + 1 < raises.size() && scores.waiting() < i + 1) std::this_thread::yield();
+    }
+    for (auto& t : threads) t.join();
+    leader.join();
+    EXPECT_EQ(batches, (std::vector<std::vector<std::int64_t>>{{1}, {2, 3, 4}, {2}, {2}}));
+    EXPECT_EQ(outcomes, (std::vector<int>{1, 1, 0, 1, 1}));
+    EXPECT_EQ(stored[2], 60);
+    EXPECT_THROW(scores.apply({99, 1, 0}), std::runtime_error);
 }
