@@ -2,6 +2,7 @@
 
 #include "app/CML.h"
 #include "app/CMain.h"
+#include "app/CPictureWarmer.h"
 #include "app/MAux.h"
 #include "app/Main.h"
 #include "game/CScore.h"
@@ -30,6 +31,9 @@ std::string CWelcome::newestRecords(const std::string& log, std::size_t limit) {
 
 CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
+    auto warmer = std::make_shared<CPictureWarmer>();
+    addChild(warmer);
+    warmer->start();
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
         aux_sync_totals();
