@@ -1,15 +1,11 @@
 #include "game/CDuration.h"
 
 #include "app/CMain.h"
-#include "app/CPictureWarmer.h"
 #include "app/MAux.h"
 #include "game/CScore.h"
 #include "ui/CTitle.h"
 
 CDuration::CDuration(const Value&) {
-    auto warmer = std::make_shared<CPictureWarmer>();
-    addChild(warmer);
-    warmer->start();
     MAux::randomBackground(*this, true);
     auto score = std::make_shared<CScore>(-1);
     addChild(score);

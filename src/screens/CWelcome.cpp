@@ -2,7 +2,6 @@
 
 #include "app/CML.h"
 #include "app/CMain.h"
-#include "app/CPictureWarmer.h"
 #include "app/MAux.h"
 #include "app/Main.h"
 #include "game/CScore.h"
@@ -31,9 +30,6 @@ std::string CWelcome::newestRecords(const std::string& log, std::size_t limit) {
 
 CWelcome::CWelcome(const Value&) {
     MAux::randomBackground(*this, !first_time_);
-    auto warmer = std::make_shared<CPictureWarmer>();
-    addChild(warmer);
-    warmer->start();
     if (first_time_) addChild(std::make_shared<scene::Bitmap>(MAux::getBitmapData("assets/title.png")));
     if (CNetworking::isCryptReady() && startup_done_) {
         aux_sync_totals();
@@ -49,6 +45,7 @@ CWelcome::CWelcome(const Value&) {
 // Only the start-up listeners stop: the flags keep theirs, so the screen still
 // works when it comes back from a side screen.
 void CWelcome::Delete() {
+    warmer_.reset();
     aux_stop_handshake();
     aux_stop_downloads();
     // A late reply must not change the totals under a game that has begun.
