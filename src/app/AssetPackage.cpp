@@ -24,6 +24,14 @@ std::string AssetPackage::text(const std::string& name) const {
     return sc::textOf(*bytes);
 }
 
+std::vector<std::string> AssetPackage::pictureNames() const {
+    std::vector<std::string> names;
+    for (const auto& r : reader_->records()) {
+        if (r.inFile && r.name.size() > 4 && r.name.compare(r.name.size() - 4, 4, ".png") == 0) names.push_back(r.name);
+    }
+    return names;
+}
+
 std::shared_ptr<scene::BitmapData> AssetPackage::picture(const std::string& name) const {
     std::shared_ptr<scene::BitmapData> data;
     if (auto bytes = reader_->read(name)) data = scene::BitmapData::fromBytes(*bytes);

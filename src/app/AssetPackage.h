@@ -33,6 +33,8 @@ public:
     // An entry's picture, decoded; an empty transparent picture, with one
     // warning, when it is missing, damaged or not a picture.
     std::shared_ptr<scene::BitmapData> picture(const std::string& name) const;
+    // The names of the entries that are pictures, in directory order.
+    std::vector<std::string> pictureNames() const;
 
 private:
     std::string path_;

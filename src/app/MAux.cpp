@@ -2,6 +2,7 @@
 
 #include "app/ApplicationMain.h"
 
+#include <chrono>
 #include <cmath>
 #include <random>
 
@@ -21,6 +22,9 @@ const char* const MAux::PACKAGE_KEY_HEX = sc::PACKAGE_KEY_HEX;
 std::optional<MAux::Bytes> MAux::PACKAGE_KEY;
 std::unique_ptr<AssetPackage> MAux::assets_;
 std::map<std::string, std::shared_ptr<scene::BitmapData>> MAux::bitmaps_;
+std::vector<std::string> MAux::ahead_;
+std::size_t MAux::aheadNext_ = 0;
+std::vector<std::string>* MAux::requests_ = nullptr;
 
 namespace {
 
@@ -90,11 +94,26 @@ std::string MAux::getText(const std::string& name) {
 }
 
 std::shared_ptr<scene::BitmapData> MAux::getBitmapData(const std::string& name) {
+    if (requests_) requests_->push_back(name);
     auto it = bitmaps_.find(name);
     if (it != bitmaps_.end()) return it->second;
     load_assets();
     return bitmaps_.emplace(name, assets_->picture(name)).first->second;
 }
+
+bool MAux::decodeAhead(double budgetMs) {
+    load_assets();
+    if (ahead_.empty() && aheadNext_ == 0) ahead_ = assets_->pictureNames();
+    const auto start = std::chrono::steady_clock::now();
+    while (aheadNext_ < ahead_.size() &&
+           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() < budgetMs) {
+        const std::string& name = ahead_[aheadNext_++];
+        if (!bitmaps_.count(name)) bitmaps_.emplace(name, assets_->picture(name));
+    }
+    return aheadNext_ < ahead_.size();
+}
+
+void MAux::trackPictureRequests(std::vector<std::string>* names) { requests_ = names; }
 
 std::vector<std::string> MAux::decodedPictures() {
     std::vector<std::string> names;
@@ -185,5 +204,8 @@ void MAux::reset() {
     PACKAGE_KEY.reset();
     assets_.reset();
     bitmaps_.clear();
+    ahead_.clear();
+    aheadNext_ = 0;
+    requests_ = nullptr;
     randomSource = RandomSource{};
 }

@@ -49,6 +49,13 @@ public:
     static std::shared_ptr<scene::BitmapData> getBitmapData(const std::string& name);
     // Names of the pictures decoded so far, in name order (what a screen cost to build).
     static std::vector<std::string> decodedPictures();
+    // Decodes pictures of the package not decoded yet, one at a time, until
+    // budgetMs have passed; whether any remain. Screens the player lingers on
+    // call it each frame, so the game screen built later finds its pictures
+    // ready instead of stalling its first frame.
+    static bool decodeAhead(double budgetMs);
+    // Every later getBitmapData name is also appended to names; null stops.
+    static void trackPictureRequests(std::vector<std::string>* names);
     static std::shared_ptr<scene::Sound> getSound(const std::string& name);
     // A sprite holding one bitmap of a package picture: the pictures of switches and flags.
     static std::shared_ptr<scene::Sprite> pictureSprite(const std::string& name);
@@ -82,4 +89,7 @@ public:
 private:
     static std::unique_ptr<AssetPackage> assets_;
     static std::map<std::string, std::shared_ptr<scene::BitmapData>> bitmaps_;
+    static std::vector<std::string> ahead_;
+    static std::size_t aheadNext_;
+    static std::vector<std::string>* requests_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CPictureWarmer.h"
 #include "app/CScreen.h"
 #include "app/Value.h"
 #include "ui/CButton.h"
@@ -8,6 +9,10 @@
 class CDuration : public CScreen {
 public:
     explicit CDuration(const Value& params = Value());
+    void Delete() override { warmer_.reset(); }
+
+private:
+    std::shared_ptr<CPictureWarmer> warmer_ = CPictureWarmer::create();
 };
 
 // Starts a game of its number of orders on table 1.

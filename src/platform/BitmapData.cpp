@@ -9,6 +9,9 @@
 namespace scene {
 
 struct BitmapData::Impl {
+    // The decoder's surface whose pixels surface shows, when it was turned in
+    // place; declared first, so freed last.
+    detail::SurfacePtr pixelsOwner;
     detail::SurfacePtr surface;
     detail::Texture texture;
 };
@@ -30,8 +33,26 @@ std::shared_ptr<BitmapData> BitmapData::fromBytes(std::span<const std::uint8_t> 
     detail::ensureImageLibrary();
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return nullptr;
-    const detail::SurfacePtr decoded(IMG_Load_RW(rw, 1));
+    detail::SurfacePtr decoded(IMG_Load_RW(rw, 1));
     if (!decoded) return nullptr;
+    if (decoded->format->format == SDL_PIXELFORMAT_ABGR8888 && !SDL_MUSTLOCK(decoded.get())) {
+        // Pictures with alpha come as RGBA bytes: swapping red and blue in
+        // place spares a second picture-sized buffer and copy for each.
+        for (int y = 0; y < decoded->h; ++y) {
+            auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(decoded->pixels) + y * decoded->pitch);
+            for (int x = 0; x < decoded->w; ++x) {
+                const Uint32 p = row[x];
+                row[x] = (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
+            }
+        }
+        SDL_Surface* argb = SDL_CreateRGBSurfaceWithFormatFrom(decoded->pixels, decoded->w, decoded->h, 32,
+                                                               decoded->pitch, SDL_PIXELFORMAT_ARGB8888);
+        if (!argb) return nullptr;
+        SDL_SetSurfaceBlendMode(argb, SDL_BLENDMODE_BLEND);
+        std::shared_ptr<BitmapData> data(new BitmapData(argb));
+        data->impl_->pixelsOwner = std::move(decoded);
+        return data;
+    }
     detail::SurfacePtr argb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb) return nullptr;
     SDL_SetSurfaceBlendMode(argb.get(), SDL_BLENDMODE_BLEND);

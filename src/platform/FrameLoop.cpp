@@ -26,6 +26,7 @@ void FrameLoop::runFrame(double outputScaleX, double outputScaleY, double offset
 void FrameLoop::draw(double outputScaleX, double outputScaleY, double offsetX, double offsetY) {
     stage_.renderFrame(renderer_, outputScaleX, outputScaleY, offsetX, offsetY);
     SDL_RenderPresent(renderer_.sdl());
+    if (drawn) drawn();
 }
 
 void FrameLoop::pace() {

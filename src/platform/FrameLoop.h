@@ -4,6 +4,7 @@
 // headless runner both drive.
 
 #include <cstdint>
+#include <functional>
 
 namespace scene {
 class Stage;
@@ -33,6 +34,9 @@ public:
     void runFrame(double outputScaleX = 1.0, double outputScaleY = 1.0, double offsetX = 0, double offsetY = 0);
     // Draws and presents the current state without advancing it.
     void draw(double outputScaleX = 1.0, double outputScaleY = 1.0, double offsetX = 0, double offsetY = 0);
+
+    // Called after each frame is presented, before the loop waits for the next.
+    std::function<void()> drawn;
 
 private:
     void pace();

@@ -36,6 +36,7 @@ Stage& Headless::stage() { return *impl_->stage; }
 std::shared_ptr<Stage> Headless::stagePtr() { return impl_->stage; }
 
 void Headless::render() { impl_->loop->draw(); }
+void Headless::onFrameDrawn(std::function<void()> f) { impl_->loop->drawn = std::move(f); }
 
 void Headless::step(int frames) {
     for (int i = 0; i < frames; ++i) impl_->loop->runFrame();

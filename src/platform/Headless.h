@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,8 @@ public:
     void step(int frames = 1);
     // Draws the current state without advancing.
     void render();
+    // Called after each frame is drawn (before any wait for the next).
+    void onFrameDrawn(std::function<void()> f);
 
     void mouseMove(double x, double y);
     void mouseDown(double x, double y);

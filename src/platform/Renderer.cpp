@@ -12,6 +12,7 @@ Renderer* currentRenderer = nullptr;
 std::uint64_t currentGeneration = 0;
 std::uint64_t nextGeneration = 1;
 int rasterisations = 0;
+std::vector<DrawCall>* recording = nullptr;
 }  // namespace
 
 void SurfaceDeleter::operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
@@ -71,6 +72,7 @@ std::uint64_t Renderer::generation() { return currentGeneration; }
 void Renderer::clear(std::uint32_t rgb) {
     SDL_SetRenderDrawColor(renderer_, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255);
     SDL_RenderClear(renderer_);
+    if (recording) recording->push_back({DrawCall::Clear, 255, rgb, nullptr, 0, 0, 0, 0, 0, 0, 0, 0});
 }
 
 double Renderer::rasterScaleFor(double sx, double sy) {
@@ -92,6 +94,15 @@ void Renderer::drawTexture(const Texture& tex, const Rect& dest, double alpha, c
         const float left = std::round(d.x), top = std::round(d.y);
         d = {left, top, std::round(d.x + d.w) - left, std::round(d.y + d.h) - top};
     }
+    if (recording) {
+        recording->push_back({DrawCall::Copy, static_cast<std::uint8_t>(a), tint, t, 0, 0, 0, 0, d.x, d.y, d.w, d.h});
+        if (source) {
+            recording->back().sx = static_cast<int>(source->x);
+            recording->back().sy = static_cast<int>(source->y);
+            recording->back().sw = static_cast<int>(source->width);
+            recording->back().sh = static_cast<int>(source->height);
+        }
+    }
     if (source) {
         SDL_Rect s{static_cast<int>(source->x), static_cast<int>(source->y), static_cast<int>(source->width),
                    static_cast<int>(source->height)};
@@ -108,10 +119,15 @@ void Renderer::fillRect(const Rect& dest, std::uint32_t rgb, double alpha) {
     SDL_FRect d{static_cast<float>(dest.x * viewSx_ + viewOx_), static_cast<float>(dest.y * viewSy_ + viewOy_),
                 static_cast<float>(dest.width * viewSx_), static_cast<float>(dest.height * viewSy_)};
     SDL_RenderFillRectF(renderer_, &d);
+    if (recording) {
+        recording->push_back({DrawCall::Fill, static_cast<std::uint8_t>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255.0)),
+                              rgb, nullptr, 0, 0, 0, 0, d.x, d.y, d.w, d.h});
+    }
 }
 
 int Renderer::rasterCount() { return rasterisations; }
 void Renderer::countRaster() { ++rasterisations; }
 void Renderer::resetRasterCount() { rasterisations = 0; }
+void Renderer::record(std::vector<DrawCall>* calls) { recording = calls; }
 
 }  // namespace scene::detail

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Geometry.h"
 
@@ -50,6 +51,17 @@ private:
     int height_ = 0;
 };
 
+// One drawing call as the renderer made it to SDL: a clear, a texture copy
+// (the whole texture when sw is 0) or a filled rectangle, in output pixels.
+struct DrawCall {
+    enum Kind : std::uint8_t { Clear, Copy, Fill } kind;
+    std::uint8_t alpha;
+    std::uint32_t rgb;  // the clear or fill colour, or the copy's tint
+    SDL_Texture* texture;
+    int sx, sy, sw, sh;
+    float x, y, w, h;
+};
+
 // Draws into one SDL renderer. Only one exists at a time; the stage's owner
 // (window or headless runner) creates it.
 class Renderer {
@@ -92,6 +104,10 @@ public:
     static int rasterCount();
     static void countRaster();
     static void resetRasterCount();
+
+    // From now on every call to SDL is also appended to calls; null stops.
+    // What a frame drew, for measuring it against SDL alone.
+    static void record(std::vector<DrawCall>* calls);
 
 private:
     SDL_Renderer* renderer_;

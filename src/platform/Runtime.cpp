@@ -65,6 +65,15 @@ namespace files {
 std::optional<std::vector<std::uint8_t>> read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        // A plain file in one read of its size: byte by byte, the package
+        // alone took a good part of the game's start.
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (in.bad() || static_cast<std::size_t>(in.gcount()) != bytes.size()) return std::nullopt;
+        return bytes;
+    }
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return bytes;

@@ -45,6 +45,7 @@ CWelcome::CWelcome(const Value&) {
 // Only the start-up listeners stop: the flags keep theirs, so the screen still
 // works when it comes back from a side screen.
 void CWelcome::Delete() {
+    warmer_.reset();
     aux_stop_handshake();
     aux_stop_downloads();
     // A late reply must not change the totals under a game that has begun.

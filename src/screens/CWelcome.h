@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/CPictureWarmer.h"
 #include "app/CScreen.h"
 #include "app/Value.h"
 #include "ui/CButton.h"
@@ -66,6 +67,7 @@ private:
     // that hold gains the service has not acknowledged.
     void aux_sync_totals();
     void aux_send_totals();
+    std::shared_ptr<CPictureWarmer> warmer_ = CPictureWarmer::create();
 };
 
 class CButtonWelcomeInstructions : public CButton {

@@ -43,6 +43,12 @@ TEST_F(PackageAccess, TextsAndPicturesComeFromThePackage) {
     EXPECT_EQ(first.get(), again.get());  // decoded once, shared
     EXPECT_EQ(first->width(), 3);
     EXPECT_EQ(first->height(), 2);
+
+    // Decoding ahead takes every other picture once, and later asks find them.
+    while (MAux::decodeAhead(1000)) {}
+    EXPECT_EQ(MAux::decodedPictures(), (std::vector<std::string>{"assets/bad.png", "assets/p.png"}));
+    EXPECT_EQ(MAux::getBitmapData("assets/p.png").get(), first.get());
+    EXPECT_FALSE(MAux::decodeAhead(1000));
 }
 
 TEST_F(PackageAccess, MissingOrDamagedEntriesGiveEmptyResultsAndAWarning) {

@@ -78,6 +78,7 @@ TEST(Render, KnownStageDrawsWhereItShould) {
     EXPECT_EQ(decoded->width(), 800);
     EXPECT_EQ(decoded->height(), 480);
     EXPECT_EQ(decoded->getPixel32(200, 100) & 0xFFFFFF, h.pixel(200, 100));
+    EXPECT_EQ(decoded->getPixel32(420, 310) & 0xFFFFFF, h.pixel(420, 310));  // red stays red
     std::filesystem::remove(path);
 }
 

@@ -2,6 +2,7 @@
 // and saves frames as PNG.
 
 #include <climits>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -34,9 +35,10 @@ void usage() {
                  "usage: pelmora-headless [--data DIR] [--website URL] [--seed N] [--frames N]\n"
                  "                        [--move X,Y@F] [--click X,Y@F] [--key CODE@F] [--type TEXT@F]\n"
                  "                        [--shot FILE.png@F] [--dispatch SCREEN_ID@F] [--call SCREEN_ID@F]\n"
-                 "                        [--language NAME@F] [--focus-lost F] ...\n"
+                 "                        [--language NAME@F] [--focus-lost F] [--first-frame-clock on] ...\n"
                  "The data folder is found as the game finds it (or build/game from build/bin); --dir is --data.\n"
-                 "Frames count from 0; input given for frame F arrives before it runs, a shot is taken after it is drawn.\n");
+                 "Frames count from 0; input given for frame F arrives before it runs, a shot is taken after it is drawn.\n"
+                 "--first-frame-clock on prints first_frame_clock_ns=N (CLOCK_MONOTONIC) once frame 0 is drawn.\n");
 }
 
 bool parseLong(const std::string& s, long& out) {
@@ -69,6 +71,7 @@ struct Options {
     std::string dir, website;
     long frames = -1;
     bool seeded = false;
+    bool firstFrameClock = false;
     long seed = 0;
     std::vector<Action> actions;
 };
@@ -83,6 +86,7 @@ bool readOption(const std::string& opt, const std::string& arg, Options& o, bool
     else if (opt == "--website") o.website = arg;
     else if (opt == "--seed") ok = parseLong(arg, o.seed) && (o.seeded = true);
     else if (opt == "--frames") ok = parseLong(arg, o.frames) && o.frames >= 0;
+    else if (opt == "--first-frame-clock") ok = (o.firstFrameClock = arg == "on");
     else if (opt == "--focus-lost") {
         a.kind = Action::FocusLost;
         ok = parseLong(arg, a.frame) && a.frame >= 0;
@@ -102,7 +106,8 @@ bool readOption(const std::string& opt, const std::string& arg, Options& o, bool
         unknown = true;
         return false;
     }
-    const bool isAction = opt != "--data" && opt != "--dir" && opt != "--website" && opt != "--seed" && opt != "--frames";
+    const bool isAction = opt != "--data" && opt != "--dir" && opt != "--website" && opt != "--seed" &&
+                          opt != "--frames" && opt != "--first-frame-clock";
     if (ok && isAction) o.actions.push_back(a);
     return ok;
 }
@@ -157,6 +162,17 @@ void perform(const Action& a, scene::Headless& h) {
 
 // Runs the frames: each frame's input, the frame, then its shots. The exit status.
 int run(const Options& o, scene::Headless& h) {
+    if (o.firstFrameClock) {
+        // For timing the start from outside: when the first frame is on screen, before any wait.
+        h.onFrameDrawn([printed = false]() mutable {
+            if (printed) return;
+            printed = true;
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("first_frame_clock_ns=%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stdout);
+        });
+    }
     // The same remembered settings as the game's window.
     CSettings::load();
     Main::main();
