@@ -27,7 +27,7 @@ std::string AssetPackage::text(const std::string& name) const {
 std::vector<std::string> AssetPackage::pictureNames() const {
     std::vector<std::string> names;
     for (const auto& r : reader_->records()) {
-        if (r.inFile && r.name.size() > 4 && r.name.compare(r.name.size() - 4, 4, ".png") == 0) names.push_back(r.name);
+        if (r.inFile && r.name.ends_with(".png")) names.push_back(r.name);
     }
     return names;
 }
