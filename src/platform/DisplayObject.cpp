@@ -3,9 +3,14 @@
 #include <array>
 
 #include "platform/DisplayObjectContainer.h"
+#include "platform/Renderer.h"
 #include "platform/Stage.h"
 
 namespace scene {
+
+void DisplayObject::prepare() {
+    if (detail::Renderer* r = detail::Renderer::current()) prepareContent(*r);
+}
 
 double DisplayObject::width() const { return localBounds().width * scaleX_; }
 double DisplayObject::height() const { return localBounds().height * scaleY_; }

@@ -84,7 +84,13 @@ public:
 
     virtual void render(detail::Renderer& renderer, const Transform& parentTransform) = 0;
 
+    // Rasterises now what the object and its children show (texts, shapes and
+    // their glows) at the current output scale, so that showing them later, or
+    // showing the same content in another object, only copies pictures.
+    void prepare();
+
 protected:
+    virtual void prepareContent(detail::Renderer&) {}
     // Called when the object's own content changed in a way that moves its glow.
     virtual void filtersChanged() {}
 

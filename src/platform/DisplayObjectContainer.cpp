@@ -96,4 +96,9 @@ void DisplayObjectContainer::render(detail::Renderer& renderer, const Transform&
     for (const auto& c : children_) c->render(renderer, t);
 }
 
+void DisplayObjectContainer::prepareContent(detail::Renderer& renderer) {
+    prepareOwnContent(renderer);
+    for (const auto& c : children_) c->prepareContent(renderer);
+}
+
 }  // namespace scene

@@ -37,6 +37,8 @@ public:
 protected:
     // Drawn beneath the children (a sprite's graphics).
     virtual void renderOwnContent(detail::Renderer&, const Transform&) {}
+    void prepareContent(detail::Renderer& renderer) override;
+    virtual void prepareOwnContent(detail::Renderer&) {}
     virtual Rect ownContentBounds() const { return {}; }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/RasterContent.h"
 
@@ -80,13 +81,27 @@ double coverage(double px, double py, const Rect& r, double rx, double ry) {
 
 }  // namespace
 
-void Graphics::rasterise(double scale) {
+namespace {
+template <typename T>
+void appendBytes(std::string& key, const T& v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+}  // namespace
+
+void Graphics::rasterise(detail::Renderer& renderer, bool ahead) {
     dirty_ = false;
+    const double scale = renderer.rasterScale();
     const Rect b = bounds();
     if (b.empty()) {
         raster_->setSurface(nullptr, scale);
         rasterBounds_ = {};
         return;
+    }
+    std::string key = "shapes";
+    appendBytes(key, scale);
+    for (const auto& s : shapes_) {
+        for (double v : {s.rect.x, s.rect.y, s.rect.width, s.rect.height, s.rx, s.ry, s.alpha}) appendBytes(key, v);
+        appendBytes(key, s.color);
     }
     // Worked out in output pixels: the shapes scaled, the picture on whole pixels.
     std::vector<Shape> shapes = shapes_;
@@ -99,6 +114,10 @@ void Graphics::rasterise(double scale) {
     const int w = static_cast<int>(std::ceil((b.x + b.width) * scale) - left);
     const int h = static_cast<int>(std::ceil((b.y + b.height) * scale) - top);
     rasterBounds_ = {left / scale, top / scale, w / scale, h / scale};
+    if (auto made = renderer.memo().find(key)) {
+        raster_->share(std::move(made));
+        return;
+    }
     auto surface = detail::makeSurface(w, h);
     if (!surface) return;
     SDL_LockSurface(surface.get());
@@ -124,15 +143,23 @@ void Graphics::rasterise(double scale) {
     SDL_UnlockSurface(surface.get());
     detail::Renderer::countRaster();
     raster_->setSurface(std::move(surface), scale);
+    renderer.memo().offer(key, raster_->raster(), ahead);
 }
 
 void Graphics::render(detail::Renderer& r, const Transform& t, const std::vector<GlowFilter>& filters) {
     if (shapes_.empty()) return;
-    if (dirty_ || r.rasterScale() != raster_->scale()) rasterise(r.rasterScale());
+    if (dirty_ || r.rasterScale() != raster_->scale()) rasterise(r);
     raster_->setFilters(filters);
     const Rect dest{t.tx + rasterBounds_.x * t.sx, t.ty + rasterBounds_.y * t.sy, rasterBounds_.width * t.sx,
                     rasterBounds_.height * t.sy};
     raster_->draw(r, dest, t.alpha);
+}
+
+void Graphics::prepare(detail::Renderer& r, const std::vector<GlowFilter>& filters) {
+    if (shapes_.empty()) return;
+    if (dirty_ || r.rasterScale() != raster_->scale()) rasterise(r, true);
+    raster_->setFilters(filters);
+    raster_->prepare();
 }
 
 }  // namespace scene

@@ -36,6 +36,7 @@ public:
     bool empty() const { return shapes_.empty(); }
 
     void render(detail::Renderer& r, const Transform& t, const std::vector<GlowFilter>& filters);
+    void prepare(detail::Renderer& r, const std::vector<GlowFilter>& filters);
 
 private:
     struct Shape {
@@ -45,7 +46,9 @@ private:
         std::uint32_t color;
         double alpha;
     };
-    void rasterise(double scale);
+    // Rasterises the shapes at the renderer's output scale, or takes the same
+    // picture made before for any shape.
+    void rasterise(detail::Renderer& r, bool ahead = false);
 
     std::vector<Shape> shapes_;
     bool filling_ = false;

@@ -78,61 +78,118 @@ SurfacePtr makeGlow(SDL_Surface* src, const GlowFilter& f, int& padX, int& padY)
     return out;
 }
 
+Raster::Glow& Raster::glow(SDL_Surface* src, const GlowFilter& f) {
+    for (auto& g : glows) {
+        if (g.filter == f) return g;
+    }
+    Glow& g = glows.emplace_back();
+    g.filter = f;
+    g.surface = makeGlow(src, f, g.padX, g.padY);
+    return g;
+}
+
+RasterContent::RasterContent() : raster_(std::make_shared<Raster>()) {}
+
 void RasterContent::setSurface(SurfacePtr surface, double scale) {
-    surface_ = std::move(surface);
-    scale_ = scale;
-    texture_.reset();
-    glowsDirty_ = true;
+    raster_ = std::make_shared<Raster>();
+    raster_->surface = std::move(surface);
+    raster_->scale = scale;
+    if (raster_->surface) {
+        raster_->fullWidth = raster_->surface->w;
+        raster_->fullHeight = raster_->surface->h;
+    }
+}
+
+void RasterContent::cropToInk() {
+    SDL_Surface* s = raster_->surface.get();
+    if (!s) return;
+    int x0 = s->w, y0 = s->h, x1 = -1, y1 = -1;
+    SDL_LockSurface(s);
+    for (int y = 0; y < s->h; ++y) {
+        const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < s->w; ++x) {
+            if ((row[x] >> 24) == 0) continue;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = y;
+        }
+    }
+    SDL_UnlockSurface(s);
+    if (x1 < 0 || (x0 == 0 && y0 == 0 && x1 == s->w - 1 && y1 == s->h - 1)) return;
+    SurfacePtr inked = makeSurface(x1 - x0 + 1, y1 - y0 + 1);
+    if (!inked) return;
+    SDL_Rect from{x0, y0, inked->w, inked->h};
+    SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+    SDL_BlitSurface(s, &from, inked.get(), nullptr);
+    raster_->surface = std::move(inked);
+    raster_->left = x0;
+    raster_->top = y0;
+}
+
+void RasterContent::share(std::shared_ptr<Raster> raster) {
+    if (raster) raster_ = std::move(raster);
 }
 
 void RasterContent::setFilters(const std::vector<GlowFilter>& filters) {
-    if (filters == filters_) return;
-    filters_ = filters;
-    glowsDirty_ = true;
+    if (filters != filters_) filters_ = filters;
 }
 
-void RasterContent::rebuildGlows(SDL_Surface* src) {
-    glowSurfaces_.clear();
-    glowTextures_.clear();
-    padX_.clear();
-    padY_.clear();
-    glowSource_ = src;
-    glowsDirty_ = false;
+Raster::Glow& RasterContent::glow(SDL_Surface* src, std::size_t i) {
+    // The blur is given in stage pixels; the picture may have more.
+    GlowFilter f = filters_[i];
+    f.blurX *= raster_->scale;
+    f.blurY *= raster_->scale;
+    return raster_->glow(src, f);
+}
+
+void RasterContent::prepare() {
+    SDL_Surface* src = raster_->surface.get();
     if (!src) return;
-    glowTextures_ = std::vector<Texture>(filters_.size());
-    for (GlowFilter f : filters_) {
-        // The blur is given in stage pixels; the picture may have more.
-        f.blurX *= scale_;
-        f.blurY *= scale_;
-        int px = 0, py = 0;
-        glowSurfaces_.push_back(makeGlow(src, f, px, py));
-        padX_.push_back(px);
-        padY_.push_back(py);
+    if (!raster_->texture.valid()) raster_->texture.upload(src);
+    for (std::size_t i = 0; i < filters_.size(); ++i) {
+        Raster::Glow& g = glow(src, i);
+        if (g.surface && !g.texture.valid()) g.texture.upload(g.surface.get());
     }
 }
 
 void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed,
                          SDL_Surface* borrowedSurface, const Rect* source) {
-    SDL_Surface* src = borrowed ? borrowedSurface : surface_.get();
+    SDL_Surface* src = borrowed ? borrowedSurface : raster_->surface.get();
     if (!src) return;
-    if (!borrowed && !texture_.valid()) texture_.upload(src);
-    if (glowsDirty_ || glowSource_ != src) rebuildGlows(src);
-    const Texture& content = borrowed ? *borrowed : texture_;
-    const double sx = src->w > 0 ? dest.width / src->w : 1;
-    const double sy = src->h > 0 ? dest.height / src->h : 1;
+    if (borrowed && glowSource_ != src) {
+        raster_->glows.clear();  // a borrowed picture that changed
+        glowSource_ = src;
+    }
+    if (!borrowed && !raster_->texture.valid()) raster_->texture.upload(src);
+    const Texture& content = borrowed ? *borrowed : raster_->texture;
+    const int fullW = borrowed ? src->w : raster_->fullWidth, fullH = borrowed ? src->h : raster_->fullHeight;
+    const double sx = fullW > 0 ? dest.width / fullW : 1;
+    const double sy = fullH > 0 ? dest.height / fullH : 1;
+    if (!borrowed && (raster_->left || raster_->top || fullW != src->w || fullH != src->h)) {
+        // A cropped picture (never drawn clipped): its inked part where it sits in the whole.
+        return drawInked(r, {dest.x + raster_->left * sx, dest.y + raster_->top * sy, src->w * sx, src->h * sy}, alpha,
+                         content, src, sx, sy);
+    }
+    drawInked(r, dest, alpha, content, src, sx, sy, source);
+}
+
+void RasterContent::drawInked(Renderer& r, const Rect& dest, double alpha, const Texture& content, SDL_Surface* src,
+                              double sx, double sy, const Rect* source) {
     bool knockout = false;
     auto drawGlow = [&](std::size_t i) {
-        if (!glowSurfaces_[i]) return;
-        if (!glowTextures_[i].valid()) glowTextures_[i].upload(glowSurfaces_[i].get());
-        const double px = padX_[i] * sx, py = padY_[i] * sy;
+        Raster::Glow& g = glow(src, i);
+        if (!g.surface) return;
+        if (!g.texture.valid()) g.texture.upload(g.surface.get());
+        const double px = g.padX * sx, py = g.padY * sy;
         if (source) {
             // Clipped content (a scrolled input field): clip the glow the same way.
-            Rect s{source->x, source->y, source->width + 2.0 * padX_[i], source->height + 2.0 * padY_[i]};
+            Rect s{source->x, source->y, source->width + 2.0 * g.padX, source->height + 2.0 * g.padY};
             Rect d{dest.x - px, dest.y - py, source->width * sx + 2 * px, source->height * sy + 2 * py};
-            r.drawTexture(glowTextures_[i], d, alpha, &s, 0xFFFFFF, pixelAligned_);
+            r.drawTexture(g.texture, d, alpha, &s, 0xFFFFFF, pixelAligned_);
         } else {
-            r.drawTexture(glowTextures_[i], {dest.x - px, dest.y - py, dest.width + 2 * px, dest.height + 2 * py},
-                          alpha, nullptr, 0xFFFFFF, pixelAligned_);
+            r.drawTexture(g.texture, {dest.x - px, dest.y - py, dest.width + 2 * px, dest.height + 2 * py}, alpha,
+                          nullptr, 0xFFFFFF, pixelAligned_);
         }
     };
     for (std::size_t i = 0; i < filters_.size(); ++i) {
@@ -149,6 +206,40 @@ void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Text
     }
     for (std::size_t i = 0; i < filters_.size(); ++i) {
         if (filters_[i].inner) drawGlow(i);
+    }
+}
+
+std::shared_ptr<Raster> RasterMemo::find(const std::string& key) {
+    const auto it = entries_.find(key);
+    if (it == entries_.end()) return nullptr;
+    order_.splice(order_.begin(), order_, it->second);
+    return it->second->second;
+}
+
+namespace {
+std::size_t pixelBytes(const Raster& r) { return r.surface ? static_cast<std::size_t>(r.surface->pitch) * r.surface->h : 0; }
+}  // namespace
+
+void RasterMemo::offer(const std::string& key, const std::shared_ptr<Raster>& raster, bool ahead) {
+    const auto it = std::find(seen_.begin(), seen_.end(), key);
+    if (ahead || it != seen_.end()) {
+        if (it != seen_.end()) seen_.erase(it);
+        keep(key, raster);
+        return;
+    }
+    seen_.push_front(key);
+    if (seen_.size() > 256) seen_.pop_back();
+}
+
+void RasterMemo::keep(const std::string& key, std::shared_ptr<Raster> raster) {
+    if (!raster || entries_.count(key)) return;
+    bytes_ += pixelBytes(*raster);
+    order_.emplace_front(key, std::move(raster));
+    entries_[key] = order_.begin();
+    while (bytes_ > budget_ && order_.size() > 1) {
+        bytes_ -= pixelBytes(*order_.back().second);
+        entries_.erase(order_.back().first);
+        order_.pop_back();
     }
 }
 

@@ -2,7 +2,14 @@
 
 // Private to the display layer: a rasterised picture (text, shape) with its
 // glows, uploaded to textures lazily and rebuilt only when something changes.
+// Fields and shapes showing the same content at the same scale share one
+// picture, its textures and its glows through the renderer's memo.
 
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/GlowFilter.h"
@@ -10,36 +17,93 @@
 
 namespace scene::detail {
 
+// One rasterised picture at one scale, with the glows made from it so far.
+struct Raster {
+    struct Glow {
+        GlowFilter filter;  // blur already in the picture's pixels
+        SurfacePtr surface;
+        Texture texture;
+        int padX = 0;
+        int padY = 0;
+    };
+    SurfacePtr surface;
+    double scale = 1;
+    // The picture may be the inked part of a larger one: where it sits in it,
+    // and that one's size, in pixels.
+    int left = 0;
+    int top = 0;
+    int fullWidth = 0;
+    int fullHeight = 0;
+    Texture texture;
+    std::list<Glow> glows;  // a list: textures do not move
+
+    // The glow of this picture (or of a borrowed one) for a filter whose blur
+    // is in the picture's pixels; made on first use.
+    Glow& glow(SDL_Surface* src, const GlowFilter& f);
+};
+
 class RasterContent {
 public:
+    RasterContent();
     // Takes a new picture drawn at scale output pixels per stage pixel; its
-    // textures and glows (blurred by as much more) are rebuilt on the next draw.
+    // textures and glows (blurred by as much more) are built on the next draw.
     void setSurface(SurfacePtr surface, double scale = 1);
-    double scale() const { return scale_; }
+    // Keeps only the part of the picture that has ink (with its place in the
+    // whole), so its glows are blurred and its copies blended over less.
+    void cropToInk();
+    // The whole picture's size in pixels, cropped or not.
+    int fullWidth() const { return raster_->fullWidth; }
+    int fullHeight() const { return raster_->fullHeight; }
+    // Shows a picture made before, for this or another object.
+    void share(std::shared_ptr<Raster> raster);
+    const std::shared_ptr<Raster>& raster() const { return raster_; }
+    double scale() const { return raster_->scale; }
     // Lands the picture and its glows on whole output pixels (text).
     void setPixelAligned(bool v) { pixelAligned_ = v; }
-    // Borrowed picture (a shared bitmap): only its glows are built here.
     void setFilters(const std::vector<GlowFilter>& filters);
-    SDL_Surface* surface() const { return surface_.get(); }
+    SDL_Surface* surface() const { return raster_->surface.get(); }
+    // Makes the textures and glows now, so the first draw only copies them.
+    void prepare();
 
     // Draws the picture at dest (stage coordinates of its full surface) with its glows.
+    // A borrowed picture (a shared bitmap) has only its glows kept here.
     void draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed = nullptr,
               SDL_Surface* borrowedSurface = nullptr, const Rect* source = nullptr);
 
 private:
-    void rebuildGlows(SDL_Surface* src);
+    Raster::Glow& glow(SDL_Surface* src, std::size_t i);
+    void drawInked(Renderer& r, const Rect& dest, double alpha, const Texture& content, SDL_Surface* src, double sx,
+                   double sy, const Rect* source = nullptr);
 
-    SurfacePtr surface_;
-    Texture texture_;
+    std::shared_ptr<Raster> raster_;
     std::vector<GlowFilter> filters_;
-    std::vector<SurfacePtr> glowSurfaces_;
-    std::vector<Texture> glowTextures_;
-    std::vector<int> padX_;
-    std::vector<int> padY_;
-    bool glowsDirty_ = true;
     SDL_Surface* glowSource_ = nullptr;
-    double scale_ = 1;
     bool pixelAligned_ = false;
+};
+
+// Pictures by what they show, so a price tag or a panel drawn once is not
+// rasterised again for the next plate or the next game. Kept are the pictures
+// made ahead and those made a second time; a figure shown once (a running
+// total) is not. The least recently used are forgotten past a budget of
+// pixels; objects showing them keep theirs.
+class RasterMemo {
+public:
+    explicit RasterMemo(std::size_t budgetBytes = 16u << 20) : budget_(budgetBytes) {}
+    std::shared_ptr<Raster> find(const std::string& key);
+    // Keeps the picture if it was made ahead, or made before under this key.
+    void offer(const std::string& key, const std::shared_ptr<Raster>& raster, bool ahead);
+    std::size_t size() const { return entries_.size(); }
+
+private:
+    void keep(const std::string& key, std::shared_ptr<Raster> raster);
+
+    using Entry = std::pair<std::string, std::shared_ptr<Raster>>;
+    std::list<Entry> order_;  // most recent first
+    std::unordered_map<std::string, std::list<Entry>::iterator> entries_;
+    std::size_t budget_;
+    std::size_t bytes_ = 0;
+    std::list<std::string> seen_;  // the keys rasterised lately and not kept, newest first
+
 };
 
 // Blurs the alpha of src into a glow picture padded by padX/padY on each side.

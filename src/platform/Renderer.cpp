@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/RasterContent.h"
+
 namespace scene::detail {
 
 namespace {
@@ -52,12 +54,16 @@ bool Texture::upload(SDL_Surface* surface) {
 }
 
 Renderer::Renderer(SDL_Renderer* renderer)
-    : renderer_(renderer), previous_(currentRenderer), previousGeneration_(currentGeneration) {
+    : renderer_(renderer),
+      previous_(currentRenderer),
+      previousGeneration_(currentGeneration),
+      memo_(std::make_unique<RasterMemo>()) {
     currentRenderer = this;
     currentGeneration = nextGeneration++;
 }
 
 Renderer::~Renderer() {
+    memo_.reset();  // its textures go while this renderer is still the current one
     if (currentRenderer == this) {
         // Textures of this renderer die with it; their handles now see a stale
         // generation. An enclosing renderer (a scratch one made inside a test) takes over again.

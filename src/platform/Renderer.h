@@ -62,6 +62,8 @@ struct DrawCall {
     float x, y, w, h;
 };
 
+class RasterMemo;
+
 // Draws into one SDL renderer. Only one exists at a time; the stage's owner
 // (window or headless runner) creates it.
 class Renderer {
@@ -105,6 +107,9 @@ public:
     static void countRaster();
     static void resetRasterCount();
 
+    // Pictures of texts and shapes by content, shared by every object that shows one.
+    RasterMemo& memo() { return *memo_; }
+
     // From now on every call to SDL is also appended to calls; null stops.
     // What a frame drew, for measuring it against SDL alone.
     static void record(std::vector<DrawCall>* calls);
@@ -118,6 +123,7 @@ private:
     double viewOx_ = 0;
     double viewOy_ = 0;
     double rasterScale_ = 1;
+    std::unique_ptr<RasterMemo> memo_;
 };
 
 }  // namespace scene::detail

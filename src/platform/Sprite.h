@@ -13,6 +13,7 @@ public:
 protected:
     void renderOwnContent(detail::Renderer& r, const Transform& t) override { graphics_.render(r, t, filters()); }
     Rect ownContentBounds() const override { return graphics_.bounds(); }
+    void prepareOwnContent(detail::Renderer& r) override { graphics_.prepare(r, filters()); }
 
 private:
     Graphics graphics_;

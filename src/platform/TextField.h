@@ -106,6 +106,9 @@ public:
     Rect localBounds() const override { return {0, 0, boxWidth_, boxHeight_}; }
     void render(detail::Renderer& renderer, const Transform& parentTransform) override;
 
+protected:
+    void prepareContent(detail::Renderer& renderer) override;
+
 private:
     struct Style {
         std::string font = "Arial";
@@ -147,8 +150,11 @@ private:
     void setRuns(std::vector<Run> runs, bool keepHtml = false);
     void relayout();
     void layoutParagraph(const std::vector<Run>& para, const Style& paraStyle);
-    // Draws the laid-out lines into the field's picture at scale output pixels per stage pixel.
-    void rasterise(double scale);
+    // Draws the laid-out lines into the field's picture at the renderer's output
+    // scale, or takes the same picture made before for any field.
+    void rasterise(detail::Renderer& r, bool ahead = false);
+    // What the picture shows, as a key of the renderer's memo.
+    std::string rasterKey(double scale, int w, int h) const;
     // Where a line starts in the picture, from its alignment.
     double lineLeft(const Line& l) const;
     // How much wider each blank of a justified line is drawn; 0 when it is not justified.

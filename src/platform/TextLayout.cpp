@@ -295,12 +295,54 @@ double TextField::blankStretch(const Line& l) const {
     return blanks > 0 ? std::max(0.0, (boxWidth_ - 4 - l.width) / blanks) : 0;
 }
 
-void TextField::rasterise(double scale) {
+namespace {
+template <typename T>
+void appendBytes(std::string& key, const T& v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+}  // namespace
+
+std::string TextField::rasterKey(double scale, int w, int h) const {
+    std::string key = "text";
+    appendBytes(key, scale);
+    appendBytes(key, w);
+    appendBytes(key, h);
+    for (const auto& l : lines_) {
+        appendBytes(key, lineLeft(l));
+        appendBytes(key, blankStretch(l));
+        appendBytes(key, l.ascent);
+        appendBytes(key, l.height);
+        for (std::size_t p = 0; p < l.pieceCount; ++p) {
+            const Piece& piece = pieces_[l.firstPiece + p];
+            appendBytes(key, piece.font);
+            appendBytes(key, piece.color);
+            appendBytes(key, piece.x);
+            appendBytes(key, piece.text.size());
+            key += piece.text;
+        }
+        key += '\n';
+    }
+    return key;
+}
+
+void TextField::rasterise(detail::Renderer& r, bool ahead) {
     rasterDirty_ = false;
+    const double scale = r.rasterScale();
     // Laid out in stage pixels; drawn with the faces at scale times their size,
     // each line's baseline where the layout puts it, scaled.
     const int w = static_cast<int>(std::ceil(std::max(boxWidth_, textWidth_ + 4) * scale));
     const int h = static_cast<int>(std::ceil(std::max(boxHeight_, textHeight_ + 4) * scale));
+    // What is typed into a field changes with every key and may be a password:
+    // only fields the program fills share their pictures.
+    const bool shared = type_ != TextFieldType::INPUT;
+    std::string key;
+    if (shared) {
+        key = rasterKey(scale, w, h);
+        if (auto made = r.memo().find(key)) {
+            raster_->share(std::move(made));
+            return;
+        }
+    }
     auto surface = detail::makeSurface(w, h);
     if (!surface) return;
     double y = 2;
@@ -325,6 +367,15 @@ void TextField::rasterise(double scale) {
     }
     detail::Renderer::countRaster();
     raster_->setSurface(std::move(surface), scale);
+    // Text that fits its box is never clipped: keep only its inked part.
+    if (shared && textWidth_ + 4 <= boxWidth_ && textHeight_ + 4 <= boxHeight_) raster_->cropToInk();
+    if (shared) r.memo().offer(key, raster_->raster(), ahead);
+}
+
+void TextField::prepareContent(detail::Renderer& r) {
+    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r, true);
+    raster_->setFilters(filters());
+    raster_->prepare();
 }
 
 void TextField::render(detail::Renderer& r, const Transform& pt) {
@@ -333,18 +384,19 @@ void TextField::render(detail::Renderer& r, const Transform& pt) {
     const double sx = pt.sx * scaleX(), sy = pt.sy * scaleY();
     const double ox = pt.tx + x() * pt.sx, oy = pt.ty + y() * pt.sy;
     if (background_) r.fillRect({ox, oy, boxWidth_ * sx, boxHeight_ * sy}, backgroundColor_, a);
-    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r.rasterScale());
+    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r);
     raster_->setFilters(filters());
-    if (SDL_Surface* s = raster_->surface()) {
+    if (raster_->surface()) {
         // The picture's size in stage pixels, and the box's part of it in the picture's pixels.
         const double k = raster_->scale();
-        const double pw = s->w / k, ph = s->h / k;
+        const int fullW = raster_->fullWidth(), fullH = raster_->fullHeight();
+        const double pw = fullW / k, ph = fullH / k;
         const bool tall = ph > boxHeight_ + 0.5 && !overflowVisible_;
         const bool clipped = pw > boxWidth_ + 0.5 || tall || scrollX_ > 0;
         if (clipped) {
-            const double visibleHeight = overflowVisible_ ? s->h : std::min<double>(s->h, std::ceil(boxHeight_ * k));
+            const double visibleHeight = overflowVisible_ ? fullH : std::min<double>(fullH, std::ceil(boxHeight_ * k));
             const double left = std::floor(scrollX_ * k);
-            const Rect source{left, 0, std::min<double>(s->w - left, std::ceil(boxWidth_ * k)), visibleHeight};
+            const Rect source{left, 0, std::min<double>(fullW - left, std::ceil(boxWidth_ * k)), visibleHeight};
             raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a, nullptr, nullptr, &source);
         } else {
             raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a);

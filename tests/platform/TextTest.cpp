@@ -161,6 +161,54 @@ TEST(Text, GlowIsRasterisedOnceAndAgainOnlyAfterAChange) {
     EXPECT_EQ(detail::Renderer::rasterCount(), 0);
 }
 
+TEST(Text, SameContentIsRasterisedOnceWhereverItIsShown) {
+    Headless h;
+    const auto show = [&](const std::string& text, std::uint32_t color, double x) {
+        auto t = field(24, text);
+        t->setTextColor(color);
+        t->setWidth(300);
+        t->setHeight(40);
+        t->setDefaultTextFormat(TextFormat("Arial", 24, color, false, TextFormatAlign::RIGHT));
+        t->setText(text);
+        t->setFilters({GlowFilter(0xFFFF80, 1.0, 3, 3, 3, 3)});
+        t->setX(x);
+        h.stage().addChild(t);
+        return t;
+    };
+    const auto tag = [&](std::uint32_t color, double y) {
+        auto s = std::make_shared<Sprite>();
+        s->graphics().beginFill(color);
+        s->graphics().drawRoundRect(0, 0, 45, 20, 4);
+        s->setY(y);
+        h.stage().addChild(s);
+    };
+    show("HUMH", 0x0000FF, 0);
+    show("HUMH", 0x0000FF, 400);
+    tag(0x00FF00, 300);
+    tag(0x00FF00, 400);
+    h.step();
+    // Shown twice, a picture is kept: the next field or shape showing it only copies it.
+    show("HUMH", 0x0000FF, 400);
+    tag(0x00FF00, 440);
+    detail::Renderer::resetRasterCount();
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 0);
+    show("HUMH", 0x0000FE, 0);
+    show("HUMN", 0x0000FF, 0);
+    tag(0x00FF01, 300);
+    detail::Renderer::resetRasterCount();
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 5);  // any change of letters, colour or shape is another picture
+    // Only the ink is kept, drawn where the whole box would put it: at the right.
+    int left = 800, right = -1;
+    for (int x = 0; x < 350; ++x) {
+        const std::uint32_t c = h.pixel(x, 20);
+        if ((c & 0xFF) > 128 && ((c >> 16) & 0xFF) < 64) left = std::min(left, x), right = std::max(right, x);
+    }
+    EXPECT_GT(left, 200);
+    EXPECT_NEAR(right, 298, 3);
+}
+
 TEST(Text, ScaledOutputRasterisesOncePerScaleIntoTheSameStageRectangle) {
     EXPECT_EQ(detail::Renderer::rasterScaleFor(1.5 + 1.0 / 800, 1.5), 1.5);  // one pixel wider: no new picture
     const detail::SurfacePtr out(SDL_CreateRGBSurfaceWithFormat(0, 1600, 960, 32, SDL_PIXELFORMAT_ARGB8888));
