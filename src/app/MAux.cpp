@@ -56,6 +56,13 @@ sc::RandomFn gameRandom() {
 
 double MAux::random() { return randomSource.next(); }
 
+MAux::RandomKept::RandomKept() : state_(randomSource.state), seeded_(randomSource.seeded) {}
+
+MAux::RandomKept::~RandomKept() {
+    randomSource.state = state_;
+    randomSource.seeded = seeded_;
+}
+
 void MAux::seed(std::uint64_t s) {
     randomSource.state = s;
     randomSource.seeded = true;

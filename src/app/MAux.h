@@ -82,6 +82,19 @@ public:
     // Uniform in [0, 1). Every random choice of the game goes through here.
     static double random();
     static void seed(std::uint64_t seed);
+    // While one lives, the random choices made are taken back when it goes:
+    // pictures made ahead of play take nothing from the game's sequence.
+    class RandomKept {
+    public:
+        RandomKept();
+        ~RandomKept();
+        RandomKept(const RandomKept&) = delete;
+        RandomKept& operator=(const RandomKept&) = delete;
+
+    private:
+        std::uint64_t state_;
+        bool seeded_;
+    };
 
     // Back to the state at program start (tests only).
     static void reset();

@@ -77,6 +77,7 @@ CGame::CGame(const Value& params) {
     score_->px_increment(0);
     score_->yen_increment(0);
     ingredients_->enableAllowed(preparations_->retrieve_ingredients_by_preparation(preparations_->getTable().get(), false));
+    aux_prepare_pictures(count);
     addEventListener(scene::Event::ENTER_FRAME, this, &CGame::listener_enter_frame);
     if (auto* stage = scene::Stage::current()) {
         stage->addEventListener(scene::KeyboardEvent::KEY_DOWN, this, &CGame::listener_key_down);
@@ -247,53 +248,10 @@ void CGame::aux_score_update(scene::Event& event) {
     CMain::Dispatch(CMain::SCREEN_GAME_OVER);
 }
 
-std::shared_ptr<CPlate> CGame::aux_order_panel(const COrder& order) {
-    auto panel = std::make_shared<CPlate>(order.getKind(), order.getYen());
-    double x = 0;
-    if (const auto ids = preparations_->retrieve_ingredients_by_plate(*panel)) {
-        for (const auto& id : *ids) {
-            auto icon = std::make_shared<CIngredient>(id);
-            panel->addChild(icon);
-            icon->setX(x);
-            icon->setY(132);
-            icon->setWidth(64);
-            icon->setHeight(64);
-            x += 70;
-        }
-    }
-    const double w = panel->width();
-    const double h = panel->height();
-    auto frame = std::make_shared<scene::Sprite>();
-    frame->graphics().beginFill(0xDCC2B1, 1);
-    frame->graphics().drawRect(0, 0, w + 12, h + 12);
-    frame->graphics().beginFill(0xFCE2D1, 1);
-    frame->graphics().drawRect(2, 2, w + 8, h + 8);
-    frame->graphics().endFill();
-    panel->addChildAt(frame, 0);
-    frame->setX(-6);
-    frame->setY(-6);
-
-    const auto picture = panel->getChildAt(1);
-    picture->setX((w - picture->width()) / 2);
-    picture->setY(0);
-    const auto& tag = panel->bg_yen_;
-    tag->setWidth(tag->width() * 2);
-    tag->setHeight(tag->height() * 2);
-    tag->setX((w - tag->width()) / 2);
-    tag->setY(picture->y() + picture->height() - tag->height());
-    const auto& price = panel->bg_yen_value_;
-    price->setTextFormat(scene::TextFormat(MAux::FONTNAME, 24, 0x000000, true, scene::TextFormatAlign::CENTER));
-    price->setWidth(price->width() * 2);
-    price->setHeight(price->height() * 2);
-    price->setX((w - tag->width()) / 2);
-    price->setY(picture->y() + picture->height() - tag->height() + 4);
-    return panel;
-}
-
 void CGame::listener_order_click(const std::shared_ptr<COrder>& order) {
     if (ended_ || evidenced_order_next_) return;
     tape_->decreaseNewOrderCounter();
-    auto panel = aux_order_panel(*order);
+    auto panel = aux_order_panel(order->getKind(), order->getYen());
     evidenced_order_next_ = panel;
     addChild(panel);
     panel->setAlpha(0);

@@ -40,8 +40,7 @@ COrders::COrders(int count, CPreparations& preparations, scene::DisplayObjectCon
     const double f = CTape::aux_difficult_factor();
     const int base = static_cast<int>(std::floor(60 / f));
     for (int n = 0; n < count; ++n) {
-        const int g = static_cast<int>(std::floor(MAux::random() * 5));
-        const int yen = (g + 5) * 50;
+        const int yen = price(static_cast<int>(std::floor(MAux::random() * PRICE_GRADES)));
         const auto i = static_cast<std::size_t>(std::floor(MAux::random() * static_cast<double>(names.size())));
         auto order = std::make_shared<COrder>(names[std::min(i, names.size() - 1)], yen, host);
         const int seconds = static_cast<int>(std::floor(MAux::random() * 60)) + base;

@@ -20,6 +20,10 @@ public:
     COrders(const COrders&) = delete;
     COrders& operator=(const COrders&) = delete;
 
+    // An order costs one of a few prices.
+    static constexpr int PRICE_GRADES = 5;
+    static int price(int grade) { return (grade + 5) * 50; }
+
     int getOrdersCount() const { return static_cast<int>(orders_.size()); }
     // Takes the first order out of the queue; null when it is empty.
     std::shared_ptr<COrder> getNextOrder();

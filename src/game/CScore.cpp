@@ -182,6 +182,14 @@ void CScore::yen_decrement(int v) {
     aux_print_score();
 }
 
+void CScore::prepareOrdersLeft(int left) {
+    if (!orderstext_) return;
+    const std::string shown = orderstext_->text();
+    orderstext_->setText(std::to_string(left));
+    orderstext_->prepare();
+    orderstext_->setText(shown);
+}
+
 void CScore::orders_decrement() {
     if (orders_ > 0) orders_ -= 1;
     aux_print_score();

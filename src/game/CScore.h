@@ -37,6 +37,8 @@ public:
     virtual void yen_increment(int v);
     virtual void yen_decrement(int v);
     virtual void orders_decrement();
+    // Rasterises now how the orders left read at that count.
+    void prepareOrdersLeft(int left);
 
     static int get_px() { return px_; }
     static void set_px(int v) { px_ = v; }
