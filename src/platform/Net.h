@@ -32,13 +32,14 @@ public:
 
     std::string data;
     int status = 0;
-    bool busy() const { return handle_ != nullptr || startFailed_; }
+    bool busy() const { return handle_ != nullptr || startFailed_ || waiting_; }
 
     // Time limits for new requests, in milliseconds.
     static void setTimeouts(long connectMs, long totalMs);
 
 private:
     friend void pollNetwork();
+    void start();
     void finish(bool ok, long httpStatus);
 
     // The transfer's curl handle, taken out of the transfer set and cleaned up with it.
@@ -48,7 +49,9 @@ private:
     std::unique_ptr<void, TransferDeleter> handle_;
     // A request that could not be started fails at the next network poll, like any other.
     bool startFailed_ = false;
-    std::string body_;
+    // The first request waits for the network library, which loads on a thread of its own.
+    bool waiting_ = false;
+    URLRequest request_;
     std::string buffer_;
     std::shared_ptr<URLLoader> self_;
 };

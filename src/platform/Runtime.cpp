@@ -15,6 +15,8 @@
 #include <iterator>
 #include <map>
 
+#include "platform/SharedLibrary.h"
+
 namespace scene {
 
 namespace {
@@ -122,12 +124,39 @@ namespace {
 enum class Audio { Unknown, Open, Failed };
 Audio audioState = Audio::Unknown;
 
+// SDL_mixer's functions, from the library opened with the audio device: its
+// codecs' libraries are not loaded before the first frame. Null when it
+// cannot be loaded; the game is then silent.
+struct Mixer {
+    decltype(&Mix_Init) init;
+    decltype(&Mix_OpenAudio) openAudio;
+    decltype(&Mix_LoadWAV) loadWAV;
+    decltype(&Mix_PlayChannel) playChannel;
+    decltype(&Mix_FreeChunk) freeChunk;
+};
+
+const Mixer* mixer() {
+    static const Mixer* const api = []() -> const Mixer* {
+        static detail::SharedLibrary library("libSDL2_mixer-2.0.so.0", "no sound");
+        static Mixer m{};
+        library.bind(m.init, "Mix_Init");
+        library.bind(m.openAudio, "Mix_OpenAudio");
+        library.bind(m.loadWAV, "Mix_LoadWAV");
+        library.bind(m.playChannel, "Mix_PlayChannel");
+        library.bind(m.freeChunk, "Mix_FreeChunk");
+        return library.usable() ? &m : nullptr;
+    }();
+    return api;
+}
+
 bool openAudio() {
     if (audioState != Audio::Unknown) return audioState == Audio::Open;
     audioState = Audio::Failed;
+    const Mixer* mix = mixer();
+    if (!mix) return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        Mix_Init(MIX_INIT_MP3);
-        if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+        mix->init(MIX_INIT_MP3);
+        if (mix->openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
             audioState = Audio::Open;
             return true;
         }
@@ -135,7 +164,7 @@ bool openAudio() {
     }
     // No sound card: the dummy driver keeps the game going in silence.
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && mix->openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
         audioState = Audio::Open;
     }
     return audioState == Audio::Open;
@@ -157,17 +186,18 @@ Sound::Sound(std::string path) : path_(std::move(path)) {}
 
 Sound::~Sound() = default;
 
-void Sound::ChunkDeleter::operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+// Only chunks the mixer made are ever freed, so it is loaded here.
+void Sound::ChunkDeleter::operator()(Mix_Chunk* chunk) const { mixer()->freeChunk(chunk); }
 
 void Sound::load() {
     if (tried_ || !openAudio()) return;
     tried_ = true;
-    chunk_.reset(Mix_LoadWAV(path_.c_str()));
+    chunk_.reset(mixer()->loadWAV(path_.c_str()));
 }
 
 void Sound::play() {
     load();
-    if (chunk_) Mix_PlayChannel(-1, chunk_.get(), 0);
+    if (chunk_) mixer()->playChannel(-1, chunk_.get(), 0);
 }
 
 void SoundRegistry::registerSound(const std::string& id, const std::string& path) { registry().paths[id] = path; }
