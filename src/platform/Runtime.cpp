@@ -5,6 +5,7 @@
 #include <SDL_mixer.h>
 #include <SDL_ttf.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,23 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path) {
 bool exists(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::shared_ptr<const Mapped> Mapped::open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st{};
+    const bool plain = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const auto size = static_cast<std::size_t>(st.st_size);
+    // An empty file has nothing to map.
+    void* data = plain && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : nullptr;
+    ::close(fd);
+    if (!plain || data == MAP_FAILED) return nullptr;
+    return std::shared_ptr<const Mapped>(new Mapped(static_cast<const std::uint8_t*>(data), size));
+}
+
+Mapped::~Mapped() {
+    if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
 
 bool remove(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,23 @@ void setURLOpener(std::function<void(const std::string&)> opener);
 namespace files {
 std::optional<std::vector<std::uint8_t>> read(const std::string& path);
 bool exists(const std::string& path);
+
+// A plain file mapped read-only: its pages are read when first touched, so
+// the parts of a large file that are never used cost nothing.
+class Mapped {
+public:
+    // Null when the path is not a plain file or cannot be mapped.
+    static std::shared_ptr<const Mapped> open(const std::string& path);
+    ~Mapped();
+    Mapped(const Mapped&) = delete;
+    Mapped& operator=(const Mapped&) = delete;
+    std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+
+private:
+    Mapped(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
 bool remove(const std::string& path);
 // The folder of the running program (symbolic links resolved); empty when unknown.
 std::string executableFolder();
