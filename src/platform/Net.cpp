@@ -18,10 +18,10 @@ constexpr const char* kCurlLibrary = "libcurl.so.4";
 bool curlOpened = false;
 
 // libcurl's functions. The library loads on a thread of its own when the
-// first request is made, which waits for it meanwhile: a game that never
-// reaches the service never loads it, and the first request never holds up a
-// frame. Null when it cannot be loaded; every request then fails as if the
-// service were away.
+// first request is made, which waits for it until the end of the frame: a
+// game that never reaches the service never loads it, and the start's first
+// frame does not wait for it. Null when it cannot be loaded; every request
+// then fails as if the service were away.
 struct Curl {
     decltype(&curl_global_init) global_init;
     decltype(&curl_global_cleanup) global_cleanup;
@@ -112,10 +112,14 @@ void URLLoader::load(const URLRequest& request) {
     multi().loaders.push_back(this);
     request_ = request;
     buffer_.clear();
-    // Until libcurl is in memory the request waits for it, and the frames go on.
-    if (!curlOpened) detail::SharedLibrary::preload(kCurlLibrary);
-    if (detail::SharedLibrary::preloaded(kCurlLibrary)) start();
-    else waiting_ = true;
+    if (curlOpened) {
+        start();
+        return;
+    }
+    // The first request: libcurl loads on a thread of its own, and the
+    // request starts once the frame has been drawn.
+    detail::SharedLibrary::preload(kCurlLibrary);
+    waiting_ = true;
 }
 
 void URLLoader::start() {
@@ -177,12 +181,6 @@ void URLLoader::finish(bool ok, long httpStatus) {
 void pollNetwork() {
     auto& m = multi();
     if (m.loaders.empty()) return;
-    if (detail::SharedLibrary::preloaded(kCurlLibrary)) {
-        // A start that fails is reported below, with the others; starting dispatches nothing.
-        for (URLLoader* loader : m.loaders) {
-            if (loader->waiting_) loader->start();
-        }
-    }
     int running = 0;
     if (m.multi) curl()->multi_perform(m.multi, &running);
     // Collect first: a handler may start, close or destroy other loaders.
@@ -210,6 +208,13 @@ void pollNetwork() {
     for (const auto& d : batch) {
         const bool stillLoading = std::find(m.loaders.begin(), m.loaders.end(), d.loader) != m.loaders.end();
         if (stillLoading && d.loader->handle_.get() == d.handle) d.loader->finish(d.ok, d.code);
+    }
+}
+
+void startWaitingRequests() {
+    // A start that fails is reported at the next poll; starting dispatches nothing.
+    for (URLLoader* loader : multi().loaders) {
+        if (loader->waiting_) loader->start();
     }
 }
 

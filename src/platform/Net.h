@@ -39,6 +39,7 @@ public:
 
 private:
     friend void pollNetwork();
+    friend void startWaitingRequests();
     void start();
     void finish(bool ok, long httpStatus);
 
@@ -49,7 +50,7 @@ private:
     std::unique_ptr<void, TransferDeleter> handle_;
     // A request that could not be started fails at the next network poll, like any other.
     bool startFailed_ = false;
-    // The first request waits for the network library, which loads on a thread of its own.
+    // The first request waits for the network library until the end of the frame.
     bool waiting_ = false;
     URLRequest request_;
     std::string buffer_;
@@ -58,6 +59,9 @@ private:
 
 // Moves finished transfers to their loaders' events. The frame loop calls it once a frame.
 void pollNetwork();
+// Starts the requests made before the network library was loaded, waiting
+// for it. The frame loop calls it once a frame, after drawing.
+void startWaitingRequests();
 // Number of requests in flight.
 int pendingRequests();
 

@@ -141,6 +141,10 @@ namespace {
 
 enum class Audio { Unknown, Open, Failed };
 Audio audioState = Audio::Unknown;
+constexpr const char* kMixerLibrary = "libSDL2_mixer-2.0.so.0";
+bool mixerOpened = false;
+// A preload asked for with preloadSoon and not yet run.
+bool preloadWanted = false;
 
 // SDL_mixer's functions, from the library opened with the audio device: its
 // codecs' libraries are not loaded before the first frame. Null when it
@@ -155,8 +159,9 @@ struct Mixer {
 
 const Mixer* mixer() {
     static const Mixer* const api = []() -> const Mixer* {
-        static detail::SharedLibrary library("libSDL2_mixer-2.0.so.0", "no sound");
+        static detail::SharedLibrary library(kMixerLibrary, "no sound");
         static Mixer m{};
+        mixerOpened = true;
         library.bind(m.init, "Mix_Init");
         library.bind(m.openAudio, "Mix_OpenAudio");
         library.bind(m.loadWAV, "Mix_LoadWAV");
@@ -236,6 +241,17 @@ void SoundRegistry::preload() {
     for (const auto& entry : registry().paths) {
         if (auto sound = get(entry.first)) sound->load();
     }
+}
+
+void SoundRegistry::preloadSoon() {
+    if (!mixerOpened) detail::SharedLibrary::preload(kMixerLibrary);
+    preloadWanted = true;
+}
+
+void detail::pollSound() {
+    if (!preloadWanted || !SharedLibrary::preloaded(kMixerLibrary)) return;
+    preloadWanted = false;
+    SoundRegistry::preload();
 }
 
 void SoundRegistry::clear() {

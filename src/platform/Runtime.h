@@ -77,11 +77,18 @@ public:
     // Opens the audio device and decodes every registered sound now, so the
     // first effect of a game does not stall a frame. Silent without a device.
     static void preload();
+    // The same, but never before the end of the current frame: the sound
+    // library loads on a thread of its own meanwhile, so neither holds up the
+    // start. A sound played before then loads at once.
+    static void preloadSoon();
     // Whether an audio device (real or the silent fallback) is open.
     static bool audioOpen();
 };
 
 namespace detail {
+// Runs the sound preload asked for with preloadSoon once its library is in
+// memory. The frame loop calls it at the end of each frame.
+void pollSound();
 void ensureFontLibrary();
 void ensureImageLibrary();
 }  // namespace detail
