@@ -80,8 +80,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME pelmora)
 set(CPACK_DEBIAN_GAME_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
-# Loaded by name at run time, so shlibdeps cannot see them: the face behind "Arial", the browser helper.
-set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-liberation2")
+# Loaded by name at run time, so shlibdeps cannot see them: the face behind "Arial", the browser helper,
+# and the libraries opened on first need (sound; the service, whose protocol option needs curl 7.85).
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-liberation2, libcurl4 (>= 7.85.0), libsdl2-mixer-2.0-0 (>= 2.6.0)")
 set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_COMPONENT_GAME_DESCRIPTION "Conveyor-belt sushi bar arcade game
  Orders ride around the belt; pick ingredients in the order a recipe allows and

@@ -5,9 +5,14 @@
 namespace sc = pelmora::scramble;
 
 AssetPackage::AssetPackage(const std::string& path, const std::vector<std::uint8_t>& key) : path_(path) {
-    auto file = scene::files::read(path);
-    if (!file) throw Unusable("cannot read \"" + path + "\" in the game folder (missing or unreadable)");
-    reader_ = std::make_unique<sc::PackageReader>(std::move(*file), key);
+    // Mapped, not read: the start touches only the directory and a few pictures of it.
+    if (auto mapped = scene::files::Mapped::open(path)) {
+        reader_ = std::make_unique<sc::PackageReader>(mapped->bytes(), mapped, key);
+    } else if (auto file = scene::files::read(path)) {
+        reader_ = std::make_unique<sc::PackageReader>(std::move(*file), key);
+    } else {
+        throw Unusable("cannot read \"" + path + "\" in the game folder (missing or unreadable)");
+    }
     if (!reader_->ok()) {
         throw Unusable("\"" + path + "\" is damaged: " + sc::PackageReader::describe(reader_->status()));
     }

@@ -17,7 +17,7 @@ void CSound::enable() {
 }
 
 void CSound::prepare() {
-    if (enabled_) scene::SoundRegistry::preload();
+    if (enabled_) scene::SoundRegistry::preloadSoon();
 }
 
 void CSound::reset() {

@@ -10,7 +10,8 @@ public:
 
     static void enable();
     // Opens the audio device and decodes the effects while the switch is on,
-    // ahead of the first effect (at start-up and when switched on).
+    // ahead of the first effect (at start-up and when switched on), at the end
+    // of the frame: the start's first frame is not held up by it.
     static void prepare();
     static void disable() { enabled_ = false; }
     static bool isEnabled() { return enabled_; }

@@ -4,6 +4,7 @@
 
 #include "platform/Net.h"
 #include "platform/Renderer.h"
+#include "platform/Runtime.h"
 #include "platform/Stage.h"
 
 namespace scene::detail {
@@ -20,6 +21,8 @@ void FrameLoop::runFrame(double outputScaleX, double outputScaleY, double offset
     stage_.enterFrame();
     stage_.recheckPointer();
     draw(outputScaleX, outputScaleY, offsetX, offsetY);
+    startWaitingRequests();
+    pollSound();
     pace();
 }
 

@@ -15,7 +15,8 @@ namespace scene::detail {
 class Renderer;
 
 // A frame is: network completions, "enterFrame", pointer re-check, drawing,
-// presenting, then pacing. The shell delivers the frame's input to the stage
+// presenting, the requests and sound set-up that waited for their libraries,
+// then pacing. The shell delivers the frame's input to the stage
 // before running it.
 class FrameLoop {
 public:

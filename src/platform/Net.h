@@ -32,13 +32,15 @@ public:
 
     std::string data;
     int status = 0;
-    bool busy() const { return handle_ != nullptr || startFailed_; }
+    bool busy() const { return handle_ != nullptr || startFailed_ || waiting_; }
 
     // Time limits for new requests, in milliseconds.
     static void setTimeouts(long connectMs, long totalMs);
 
 private:
     friend void pollNetwork();
+    friend void startWaitingRequests();
+    void start();
     void finish(bool ok, long httpStatus);
 
     // The transfer's curl handle, taken out of the transfer set and cleaned up with it.
@@ -48,13 +50,18 @@ private:
     std::unique_ptr<void, TransferDeleter> handle_;
     // A request that could not be started fails at the next network poll, like any other.
     bool startFailed_ = false;
-    std::string body_;
+    // The first request waits for the network library until the end of the frame.
+    bool waiting_ = false;
+    URLRequest request_;
     std::string buffer_;
     std::shared_ptr<URLLoader> self_;
 };
 
 // Moves finished transfers to their loaders' events. The frame loop calls it once a frame.
 void pollNetwork();
+// Starts the requests made before the network library was loaded, waiting
+// for it. The frame loop calls it once a frame, after drawing.
+void startWaitingRequests();
 // Number of requests in flight.
 int pendingRequests();
 

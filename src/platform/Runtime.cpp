@@ -5,6 +5,7 @@
 #include <SDL_mixer.h>
 #include <SDL_ttf.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+
+#include "platform/SharedLibrary.h"
 
 namespace scene {
 
@@ -84,6 +87,23 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::shared_ptr<const Mapped> Mapped::open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st{};
+    const bool plain = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const auto size = static_cast<std::size_t>(st.st_size);
+    // An empty file has nothing to map.
+    void* data = plain && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : nullptr;
+    ::close(fd);
+    if (!plain || data == MAP_FAILED) return nullptr;
+    return std::shared_ptr<const Mapped>(new Mapped(static_cast<const std::uint8_t*>(data), size));
+}
+
+Mapped::~Mapped() {
+    if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+}
+
 bool remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
 std::string executableFolder() {
@@ -121,13 +141,45 @@ namespace {
 
 enum class Audio { Unknown, Open, Failed };
 Audio audioState = Audio::Unknown;
+constexpr const char* kMixerLibrary = "libSDL2_mixer-2.0.so.0";
+bool mixerOpened = false;
+// A preload asked for with preloadSoon and not yet run.
+bool preloadWanted = false;
+
+// SDL_mixer's functions, from the library opened with the audio device: its
+// codecs' libraries are not loaded before the first frame. Null when it
+// cannot be loaded; the game is then silent.
+struct Mixer {
+    decltype(&Mix_Init) init;
+    decltype(&Mix_OpenAudio) openAudio;
+    decltype(&Mix_LoadWAV) loadWAV;
+    decltype(&Mix_PlayChannel) playChannel;
+    decltype(&Mix_FreeChunk) freeChunk;
+};
+
+const Mixer* mixer() {
+    static const Mixer* const api = []() -> const Mixer* {
+        static detail::SharedLibrary library(kMixerLibrary, "no sound");
+        static Mixer m{};
+        mixerOpened = true;
+        library.bind(m.init, "Mix_Init");
+        library.bind(m.openAudio, "Mix_OpenAudio");
+        library.bind(m.loadWAV, "Mix_LoadWAV");
+        library.bind(m.playChannel, "Mix_PlayChannel");
+        library.bind(m.freeChunk, "Mix_FreeChunk");
+        return library.usable() ? &m : nullptr;
+    }();
+    return api;
+}
 
 bool openAudio() {
     if (audioState != Audio::Unknown) return audioState == Audio::Open;
     audioState = Audio::Failed;
+    const Mixer* mix = mixer();
+    if (!mix) return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        Mix_Init(MIX_INIT_MP3);
-        if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+        mix->init(MIX_INIT_MP3);
+        if (mix->openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
             audioState = Audio::Open;
             return true;
         }
@@ -135,7 +187,7 @@ bool openAudio() {
     }
     // No sound card: the dummy driver keeps the game going in silence.
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && mix->openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
         audioState = Audio::Open;
     }
     return audioState == Audio::Open;
@@ -157,17 +209,18 @@ Sound::Sound(std::string path) : path_(std::move(path)) {}
 
 Sound::~Sound() = default;
 
-void Sound::ChunkDeleter::operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+// Only chunks the mixer made are ever freed, so it is loaded here.
+void Sound::ChunkDeleter::operator()(Mix_Chunk* chunk) const { mixer()->freeChunk(chunk); }
 
 void Sound::load() {
     if (tried_ || !openAudio()) return;
     tried_ = true;
-    chunk_.reset(Mix_LoadWAV(path_.c_str()));
+    chunk_.reset(mixer()->loadWAV(path_.c_str()));
 }
 
 void Sound::play() {
     load();
-    if (chunk_) Mix_PlayChannel(-1, chunk_.get(), 0);
+    if (chunk_) mixer()->playChannel(-1, chunk_.get(), 0);
 }
 
 void SoundRegistry::registerSound(const std::string& id, const std::string& path) { registry().paths[id] = path; }
@@ -188,6 +241,17 @@ void SoundRegistry::preload() {
     for (const auto& entry : registry().paths) {
         if (auto sound = get(entry.first)) sound->load();
     }
+}
+
+void SoundRegistry::preloadSoon() {
+    if (!mixerOpened) detail::SharedLibrary::preload(kMixerLibrary);
+    preloadWanted = true;
+}
+
+void detail::pollSound() {
+    if (!preloadWanted || !SharedLibrary::preloaded(kMixerLibrary)) return;
+    preloadWanted = false;
+    SoundRegistry::preload();
 }
 
 void SoundRegistry::clear() {

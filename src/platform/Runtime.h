@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,23 @@ void setURLOpener(std::function<void(const std::string&)> opener);
 namespace files {
 std::optional<std::vector<std::uint8_t>> read(const std::string& path);
 bool exists(const std::string& path);
+
+// A plain file mapped read-only: its pages are read when first touched, so
+// the parts of a large file that are never used cost nothing.
+class Mapped {
+public:
+    // Null when the path is not a plain file or cannot be mapped.
+    static std::shared_ptr<const Mapped> open(const std::string& path);
+    ~Mapped();
+    Mapped(const Mapped&) = delete;
+    Mapped& operator=(const Mapped&) = delete;
+    std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+
+private:
+    Mapped(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
 bool remove(const std::string& path);
 // The folder of the running program (symbolic links resolved); empty when unknown.
 std::string executableFolder();
@@ -59,11 +77,18 @@ public:
     // Opens the audio device and decodes every registered sound now, so the
     // first effect of a game does not stall a frame. Silent without a device.
     static void preload();
+    // The same, but never before the end of the current frame: the sound
+    // library loads on a thread of its own meanwhile, so neither holds up the
+    // start. A sound played before then loads at once.
+    static void preloadSoon();
     // Whether an audio device (real or the silent fallback) is open.
     static bool audioOpen();
 };
 
 namespace detail {
+// Runs the sound preload asked for with preloadSoon once its library is in
+// memory. The frame loop calls it at the end of each frame.
+void pollSound();
 void ensureFontLibrary();
 void ensureImageLibrary();
 }  // namespace detail

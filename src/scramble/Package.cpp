@@ -71,7 +71,14 @@ Bytes buildPackage(const std::vector<PackageEntry>& entries, ByteView key, const
     return out;
 }
 
-PackageReader::PackageReader(Bytes file, Bytes key) : file_(std::move(file)), key_(std::move(key)) {
+PackageReader::PackageReader(Bytes file, Bytes key)
+    : PackageReader(std::make_shared<const Bytes>(std::move(file)), std::move(key)) {}
+
+PackageReader::PackageReader(const std::shared_ptr<const Bytes>& file, Bytes key)
+    : PackageReader(ByteView(*file), file, std::move(key)) {}
+
+PackageReader::PackageReader(ByteView file, std::shared_ptr<const void> owner, Bytes key)
+    : owner_(std::move(owner)), file_(file), key_(std::move(key)) {
     if (file_.size() < 8) {
         status_ = Status::TooShort;
         return;
@@ -82,7 +89,7 @@ PackageReader::PackageReader(Bytes file, Bytes key) : file_(std::move(file)), ke
         status_ = Status::DirectoryOutOfRange;
         return;
     }
-    auto plain = decrypt(ByteView(file_).subspan(d, l), key_);
+    auto plain = decrypt(file_.subspan(d, l), key_);
     if (!plain) {
         status_ = Status::DirectoryChecksum;
         return;
@@ -124,7 +131,7 @@ std::optional<PackageReader::Record> PackageReader::find(std::string_view name) 
 std::optional<Bytes> PackageReader::read(std::string_view name) const {
     const auto r = find(name);
     if (!r) return std::nullopt;
-    return decrypt(ByteView(file_).subspan(r->offset, r->length), key_);
+    return decrypt(file_.subspan(r->offset, r->length), key_);
 }
 
 const char* PackageReader::describe(Status status) {

@@ -3,6 +3,7 @@
 #include "scramble/Scramble.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ public:
     };
 
     PackageReader(Bytes file, Bytes key);
+    // Reads a file held elsewhere (mapped, say): owner keeps file's bytes
+    // alive as long as the reader and its copies.
+    PackageReader(ByteView file, std::shared_ptr<const void> owner, Bytes key);
 
     Status status() const { return status_; }
     bool ok() const { return status_ == Status::Ok; }
@@ -74,9 +78,11 @@ public:
     static const char* describe(Status status);
 
 private:
+    PackageReader(const std::shared_ptr<const Bytes>& file, Bytes key);
     Record recordAt(std::size_t start) const;
 
-    Bytes file_;
+    std::shared_ptr<const void> owner_;
+    ByteView file_;
     Bytes key_;
     Bytes directory_;
     Status status_ = Status::Ok;

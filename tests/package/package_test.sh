@@ -12,6 +12,9 @@ game=$(echo "$tmp"/out/pelmora_*.deb) server=$(echo "$tmp"/out/pelmora-server_*.
 # Read whole before grep: grep -q stops early and would break dpkg-deb's pipe.
 depends=$(dpkg-deb -f "$game" Depends) listing=$(dpkg-deb -c "$server")
 grep -q 'libsdl2-2.0-0' <<<"$depends"
+# Opened at run time, so named by hand rather than found in the binary.
+grep -q 'libcurl4 (>= 7.85.0)' <<<"$depends"
+grep -q 'libsdl2-mixer-2.0-0' <<<"$depends"
 grep -q ' ./usr/bin/pelmora-server$' <<<"$listing"
 grep -q ' ./usr/lib/systemd/system/pelmora-server.service$' <<<"$listing"
 

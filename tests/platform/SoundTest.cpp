@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/Display.h"
+#include "platform/Headless.h"
 
 using namespace scene;
 
@@ -56,4 +59,22 @@ TEST(Sound, RegisteredSoundsPlayAndUnknownOrBrokenOnesStaySilent) {
     SoundRegistry::clear();
     std::filesystem::remove(tone);
     std::filesystem::remove(junk);
+}
+
+TEST(Sound, APreloadAskedForSoonWaitsForTheEndOfAFrame) {
+    const auto tone = std::filesystem::temp_directory_path() / "pelmora-soon.wav";
+    writeWav(tone);
+    SoundRegistry::registerSound("soon.wav", tone.string());
+    Headless h;
+    SoundRegistry::preloadSoon();
+    auto sound = SoundRegistry::get("soon.wav");
+    EXPECT_FALSE(sound->loaded());  // nothing before the frame has been drawn
+    for (int i = 0; i < 1000 && !sound->loaded(); ++i) {
+        h.step();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(sound->loaded());
+
+    SoundRegistry::clear();
+    std::filesystem::remove(tone);
 }
