@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include "platform/FrameLoop.h"
+#include "platform/RasterContent.h"
 #include "platform/Renderer.h"
 #include "platform/Stage.h"
 
@@ -63,5 +64,7 @@ std::uint32_t Headless::pixel(int x, int y) const {
 }
 
 bool Headless::savePNG(const std::string& path) const { return IMG_SavePNG(impl_->surface.get(), path.c_str()) == 0; }
+
+void Headless::forgetKeptPictures() { impl_->renderer->memo().clear(); }
 
 }  // namespace scene

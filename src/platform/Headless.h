@@ -36,6 +36,10 @@ public:
     void keyDown(int keyCode, unsigned charCode = 0);
     void type(const std::string& utf8);
 
+    // Forgets the pictures the renderer keeps for reuse, so that a measure of
+    // the heap sees only what live objects hold.
+    void forgetKeptPictures();
+
     // 0xRRGGBB of a pixel of the last drawn frame.
     std::uint32_t pixel(int x, int y) const;
     bool savePNG(const std::string& path) const;

@@ -220,6 +220,13 @@ namespace {
 std::size_t pixelBytes(const Raster& r) { return r.surface ? static_cast<std::size_t>(r.surface->pitch) * r.surface->h : 0; }
 }  // namespace
 
+void RasterMemo::clear() {
+    entries_.clear();
+    order_.clear();
+    seen_.clear();
+    bytes_ = 0;
+}
+
 void RasterMemo::offer(const std::string& key, const std::shared_ptr<Raster>& raster, bool ahead) {
     const auto it = std::find(seen_.begin(), seen_.end(), key);
     if (ahead || it != seen_.end()) {

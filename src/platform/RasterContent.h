@@ -93,6 +93,8 @@ public:
     // Keeps the picture if it was made ahead, or made before under this key.
     void offer(const std::string& key, const std::shared_ptr<Raster>& raster, bool ahead);
     std::size_t size() const { return entries_.size(); }
+    // Forgets every picture kept (objects showing one keep theirs).
+    void clear();
 
 private:
     void keep(const std::string& key, std::shared_ptr<Raster> raster);
