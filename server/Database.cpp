@@ -54,6 +54,9 @@ void Database::openPool() {
     // All are opened now.
     std::vector<std::unique_ptr<SqlConnection>> opened;
     while (opened.size() + open_ < target_.connections) opened.push_back(connect());
+    // An empty batch: the statement is prepared and what it reads of the
+    // catalogue loaded before the first update waits for them (about 40 ms).
+    storeScores({});
     std::lock_guard lock(mutex_);
     open_ += opened.size();
     for (auto& c : opened) idle_.push_back(std::move(c));
@@ -194,36 +197,57 @@ std::optional<UserRow> Database::findUser(const std::string& name) {
 
 bool Database::userExists(const std::string& name) { return findUser(name).has_value(); }
 
-bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen) {
-    if (engine_ == SqlEngine::Postgres) return scores_.apply({userId, px, yen});
-    // One statement: the comparison and the change cannot be split by another writer.
+bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen,
+                           const std::optional<SessionLogin>& login) {
+    if (engine_ == SqlEngine::Postgres)
+        return scores_.apply({userId, px, yen, login ? login->idHash : "", login ? login->nonce : ""});
+    // One statement: the comparison, the login's check and the change cannot
+    // be split by another writer.
     std::int64_t changed = 0;
     change([&](SqlConnection& c) {
-        changed = c.run("UPDATE users SET px = ?2, yen = ?3, updated = ?4 WHERE id = ?1 AND px <= ?2",
-                        {userId, px, yen, now()})
+        if (!login) {
+            changed = c.run("UPDATE users SET px = ?2, yen = ?3, updated = ?4 WHERE id = ?1 AND px <= ?2",
+                            {userId, px, yen, now()})
+                          .changed;
+            return;
+        }
+        changed = c.run("UPDATE users SET px = ?2, yen = ?3, updated = ?4 WHERE id = ?1 AND px <= ?2 AND EXISTS"
+                        " (SELECT 1 FROM sessions WHERE id_hash = ?5 AND user_id = ?1 AND login_nonce = ?6)",
+                        {userId, px, yen, now(), login->idHash, login->nonce})
                       .changed;
     });
     return changed == 1;
 }
 
 std::vector<std::int64_t> Database::storeScores(const std::vector<ScoreBatch::Raise>& raises) {
-    // Three arrays of numbers as PostgreSQL writes them: {1,2,3}.
-    std::string ids = "{", pxs = "{", yens = "{";
+    // Arrays as PostgreSQL writes them: {1,2,3} and {"a",NULL}. Ids and
+    // nonces are hex, needing no escapes.
+    std::string ids = "{", pxs = "{", yens = "{", sessions = "{", nonces = "{";
+    auto add = [](std::string& array, std::string_view item, bool quoted) {
+        if (array.size() > 1) array += ',';
+        if (quoted) array += '"';
+        array += item;
+        if (quoted) array += '"';
+    };
     for (const auto& r : raises) {
-        const char* comma = ids.size() > 1 ? "," : "";
-        ids += comma + std::to_string(r.userId);
-        pxs += comma + std::to_string(r.px);
-        yens += comma + std::to_string(r.yen);
+        const bool checked = !r.session.empty();
+        add(ids, std::to_string(r.userId), false);
+        add(pxs, std::to_string(r.px), false);
+        add(yens, std::to_string(r.yen), false);
+        add(sessions, checked ? r.session : "NULL", checked);
+        add(nonces, checked ? r.nonce : "NULL", checked);
     }
-    ids += "}";
-    pxs += "}";
-    yens += "}";
-    // As raiseTotals' single statement, for each user once: the comparison
-    // and the change cannot be split by another writer.
-    const auto r = lease()->run("UPDATE users AS u SET px = v.px, yen = v.yen, updated = ?4"
-                                " FROM unnest(CAST(?1 AS BIGINT[]), CAST(?2 AS BIGINT[]), CAST(?3 AS BIGINT[]))"
-                                " AS v(id, px, yen) WHERE u.id = v.id AND u.px <= v.px RETURNING u.id",
-                                {ids, pxs, yens, now()});
+    for (std::string* a : {&ids, &pxs, &yens, &sessions, &nonces}) *a += '}';
+    // As raiseTotals' single statement, for each user once: the comparison,
+    // the login's check and the change cannot be split by another writer.
+    if (!scoreConnection_ || !scoreConnection_->usable()) scoreConnection_ = connect();
+    const auto r = scoreConnection_->run("UPDATE users AS u SET px = v.px, yen = v.yen, updated = ?6"
+                                         " FROM unnest(CAST(?1 AS BIGINT[]), CAST(?2 AS BIGINT[]), CAST(?3 AS BIGINT[]),"
+                                         " CAST(?4 AS TEXT[]), CAST(?5 AS TEXT[])) AS v(id, px, yen, session, nonce)"
+                                         " WHERE u.id = v.id AND u.px <= v.px AND (v.session IS NULL OR EXISTS"
+                                         " (SELECT 1 FROM sessions AS s WHERE s.id_hash = v.session AND s.user_id = v.id"
+                                         " AND s.login_nonce = v.nonce)) RETURNING u.id",
+                                         {ids, pxs, yens, sessions, nonces, now()});
     std::vector<std::int64_t> changed;
     for (std::size_t i = 0; i < r.rows.size(); ++i) changed.push_back(r.integer(i));
     return changed;

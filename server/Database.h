@@ -42,6 +42,13 @@ struct SessionRow {
     std::optional<UserRow> user;  // the logged-in user, read with the session
 };
 
+// The login a change depends on: the session (by id hash) and the nonce of
+// the login it holds.
+struct SessionLogin {
+    std::string idHash;
+    std::string nonce;
+};
+
 struct Standing {
     std::string name;
     std::int64_t px = 0;
@@ -96,7 +103,10 @@ public:
     bool userExists(const std::string& name);
     // Stores new totals unless they have fewer experience points than the
     // stored ones (experience never decreases in play); false when refused.
-    bool raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen);
+    // With a login, also refused unless the session still holds that login
+    // of that user (checked in the same statement).
+    bool raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen,
+                     const std::optional<SessionLogin>& login = std::nullopt);
     // Best players first: most experience points, then most yen, then name.
     std::vector<Standing> leaderboard(int limit);
     // count standings from the offset-th (from 0) on, in that order, each with its rank.
@@ -181,6 +191,10 @@ private:
     // On PostgreSQL, score updates made at the same time go in one statement.
     ScoreBatch scores_;
     std::vector<std::int64_t> storeScores(const std::vector<ScoreBatch::Raise>& raises);
+    // The connection score batches go out on, used by one batch at a time:
+    // taken from the pool, a batch's leader queued behind the readers of a
+    // burst (each request's session) while every update waited for it.
+    std::unique_ptr<SqlConnection> scoreConnection_;
     // Copies SQLite's write-ahead log into the database file once a second.
     void checkpointLoop();
     std::mutex checkpointMutex_;

@@ -83,8 +83,14 @@ public:
             pos_ += n;
             return static_cast<ssize_t>(n);
         }
-        if (received_ >= limits_.maxRequestBytes || !waitFor(fd_, POLLIN, deadline_)) return -1;
-        const ssize_t got = ::recv(fd_, buffer_, sizeof buffer_, 0);
+        if (received_ >= limits_.maxRequestBytes || Clock::now() >= deadline_) return -1;
+        // Mostly the bytes are there already (the wait for a request saw
+        // them): read first, and wait only when there is nothing yet.
+        ssize_t got = ::recv(fd_, buffer_, sizeof buffer_, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            if (!waitFor(fd_, POLLIN, deadline_)) return -1;
+            got = ::recv(fd_, buffer_, sizeof buffer_, 0);
+        }
         if (got <= 0) return got;
         received_ += static_cast<std::size_t>(got);
         pos_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "SessionCache.h"
 #include "SessionSecrets.h"
 
 #include <array>
@@ -55,14 +56,19 @@ private:
     struct LiveSession {
         SessionRow row;
         std::string key;
+        bool cached = false;  // read earlier: what it says may have changed since
     };
 
     HttpReply handshake(std::string_view body);
-    std::optional<LiveSession> liveSession(const std::string& sessionId);
+    // The session, unexpired; with fromCache, as this process read it lately when it can.
+    std::optional<LiveSession> liveSession(const std::string& sessionId, bool fromCache = false);
     std::string logged(const LiveSession& session);
     std::string login(const LiveSession& session, const std::string& text, const std::string& client);
     std::string registerUser(const std::vector<std::string>& fields);
     std::string score(const LiveSession& session, const std::vector<std::string>& fields, const std::string& client);
+    // A score update on a cached session by its logged-in user; nothing when
+    // the session must be read anew to answer.
+    std::optional<std::string> quickScore(const LiveSession& session, const std::vector<std::string>& fields);
     std::string crashLog(const LiveSession& session, const std::vector<std::string>& fields,
                          const std::string& client);
 
@@ -83,6 +89,7 @@ private:
     // Argon2 takes much memory: only a few hashes run at once.
     std::counting_semaphore<1024> hashing_;
     std::atomic<std::int64_t> lastPurge_{0};
+    SessionCache sessions_;
 };
 
 }  // namespace pelmora::server

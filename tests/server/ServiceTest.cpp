@@ -353,6 +353,30 @@ TEST_P(Service, ConcurrentScoreUpdatesFromSeveralClients) {
     EXPECT_EQ(shared->yen, -kUpdates);
 }
 
+// A process keeps the sessions it has seen; another process on the same
+// database may change a session's login meanwhile. The first must then
+// refuse the old token, and store nothing.
+TEST_P(Service, ALoginChangedByAnotherProcessEndsTheOldToken) {
+    ASSERT_EQ(registerUser("Tekka", "tuna-roll"), "ok");
+    ASSERT_EQ(registerUser("Futomaki", "big-roll"), "ok");
+    RunningServer other(config());
+    for (const bool relogin : {true, false}) {
+        GameClient here = loggedIn("Tekka", "tuna-roll");
+        ASSERT_TRUE(here.logged());
+        ASSERT_EQ(here.send("score", relogin ? "10;1" : "20;2"), "ok");
+        EXPECT_EQ(here.send("score", "5;1"), "failed;stale score");
+        GameClient there(other.port());
+        there.sessionId = here.sessionId;
+        there.sessionKey = here.sessionKey;
+        // Logged in as someone else, or logged out by a failed login.
+        EXPECT_EQ(there.login("Futomaki", relogin ? "big-roll" : "wrong-one"),
+                  relogin ? "ok" : "failed;wrong username/password");
+        EXPECT_EQ(here.send("score", "99;9"), "failed;wrong username/password");
+    }
+    EXPECT_EQ(db().findUser("Tekka")->px, 20);
+    EXPECT_EQ(db().findUser("Futomaki")->px, 0);
+}
+
 TEST_P(Service, UsersTotalsAndSessionsSurviveARestart) {
     ASSERT_EQ(registerUser("Kappa", "cucumber"), "ok");
     GameClient c = loggedIn("Kappa", "cucumber");
