@@ -180,6 +180,7 @@ Database::AddUser Database::addUser(const std::string& name, const std::string& 
             c.run("INSERT INTO users (name, email, password_hash, created, updated) VALUES (?1, ?2, ?3, ?4, ?4)",
                   {name, email, passwordHash, now()});
         });
+        ++standingsVersion_;
         return AddUser::Added;
     } catch (const SqlError& e) {
         if (e.uniqueViolation()) return AddUser::Duplicate;
@@ -199,8 +200,11 @@ bool Database::userExists(const std::string& name) { return findUser(name).has_v
 
 bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t yen,
                            const std::optional<SessionLogin>& login) {
-    if (engine_ == SqlEngine::Postgres)
-        return scores_.apply({userId, px, yen, login ? login->idHash : "", login ? login->nonce : ""});
+    if (engine_ == SqlEngine::Postgres) {
+        const bool raised = scores_.apply({userId, px, yen, login ? login->idHash : "", login ? login->nonce : ""});
+        if (raised) ++standingsVersion_;
+        return raised;
+    }
     // One statement: the comparison, the login's check and the change cannot
     // be split by another writer.
     std::int64_t changed = 0;
@@ -216,6 +220,7 @@ bool Database::raiseTotals(std::int64_t userId, std::int64_t px, std::int64_t ye
                         {userId, px, yen, now(), login->idHash, login->nonce})
                       .changed;
     });
+    if (changed == 1) ++standingsVersion_;
     return changed == 1;
 }
 

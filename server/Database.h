@@ -4,6 +4,7 @@
 #include "ScoreBatch.h"
 #include "SqlConnection.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -115,6 +116,9 @@ public:
     std::optional<Standing> standing(const std::string& name);
     // The number of chefs, counted at most once every 10 seconds.
     std::int64_t chefCount();
+    // Counts this process's changes to the chefs (a new one, raised totals):
+    // what was read of the standings at one count may be stale at the next.
+    std::uint64_t standingsVersion() const { return standingsVersion_.load(); }
 
     void openSession(const SessionRow& session);
     std::optional<SessionRow> findSession(const std::string& idHash);
@@ -195,6 +199,7 @@ private:
     // taken from the pool, a batch's leader queued behind the readers of a
     // burst (each request's session) while every update waited for it.
     std::unique_ptr<SqlConnection> scoreConnection_;
+    std::atomic<std::uint64_t> standingsVersion_{0};
     // Copies SQLite's write-ahead log into the database file once a second.
     void checkpointLoop();
     std::mutex checkpointMutex_;

@@ -69,6 +69,44 @@ std::string Leaderboard::chefPath(std::string_view name) {
 }
 
 std::optional<WebReply> Leaderboard::answer(std::string_view path, const std::optional<std::string>& page) {
+    if (!path.starts_with("/pel-mora/classifica") && !path.starts_with("/pel-mora/chef/")) return std::nullopt;
+    std::string key(path);
+    if (page) key += "?page=" + *page;
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t version = db_.standingsVersion();  // before reading: a change after it makes the page stale
+    std::shared_future<std::optional<WebReply>> kept;
+    std::promise<std::optional<WebReply>> making;
+    {
+        std::lock_guard lock(pagesMutex_);
+        const auto it = pages_.find(key);
+        if (it != pages_.end() && it->second.version == version && now - it->second.at < KEEP_PAGES) {
+            kept = it->second.reply;
+        } else {
+            if (pages_.size() >= MAX_PAGES) pages_.clear();
+            pages_[key] = {making.get_future().share(), now, version};
+        }
+    }
+    if (kept.valid()) return kept.get();  // waits while the first visitor makes it; rethrows its failure
+    std::optional<WebReply> made;
+    try {
+        made = make(path, page);
+    } catch (...) {
+        making.set_exception(std::current_exception());
+        forget(key);
+        throw;
+    }
+    making.set_value(made);
+    // Only whole pages are kept: a page past the end or an unknown chef is asked again.
+    if (!made || made->status != 200) forget(key);
+    return made;
+}
+
+void Leaderboard::forget(const std::string& key) {
+    std::lock_guard lock(pagesMutex_);
+    pages_.erase(key);
+}
+
+std::optional<WebReply> Leaderboard::make(std::string_view path, const std::optional<std::string>& page) {
     constexpr std::string_view board = "/pel-mora/classifica", chefs = "/pel-mora/chef/", json = ".json";
     if (path == board || path == "/pel-mora/classifica/" || path == "/pel-mora/classifica.json") {
         const bool asJson = path.ends_with(json);

@@ -3,9 +3,13 @@
 #include "Database.h"
 #include "LevelTable.h"
 
+#include <chrono>
+#include <future>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace pelmora::server {
 
@@ -35,6 +39,17 @@ public:
     static std::string chefPath(std::string_view name);
 
 private:
+    // A page as it was made, and when, at which count of the standings.
+    struct Made {
+        std::shared_future<std::optional<WebReply>> reply;
+        std::chrono::steady_clock::time_point at;
+        std::uint64_t version;
+    };
+    static constexpr std::chrono::seconds KEEP_PAGES{10};  // as long as browsers and nginx may keep them
+    static constexpr std::size_t MAX_PAGES = 1024;
+
+    std::optional<WebReply> make(std::string_view path, const std::optional<std::string>& page);
+    void forget(const std::string& key);
     WebReply board(std::int64_t page, bool json);
     WebReply chef(const std::string& name, bool json);
     WebReply notFound(bool json) const;
@@ -44,6 +59,11 @@ private:
 
     Database& db_;
     LevelTable levels_;
+    // Pages are kept for a few seconds while this process changes no chef: a
+    // burst of visitors to a page costs the database one query, made by the
+    // first of them while the others wait for it.
+    std::mutex pagesMutex_;
+    std::unordered_map<std::string, Made> pages_;
 };
 
 }  // namespace pelmora::server

@@ -422,6 +422,10 @@ TEST_P(Service, WebPagesAndLeaderboard) {
     ASSERT_NE(second, std::string::npos);
     EXPECT_LT(top, second);
     EXPECT_NE(board->body.find("900"), std::string::npos);
+    // The page is kept a few seconds, but not past a change of the standings.
+    ASSERT_EQ(loggedIn("Second", "password2").send("score", "1200;50"), "ok");
+    board = http.Get("/pel-mora/classifica");
+    EXPECT_LT(board->body.find("Second"), board->body.find("Top_Chef"));
 
     auto missing = http.Get("/pel-mora/nothing-here");
     ASSERT_TRUE(missing);
