@@ -81,13 +81,6 @@ double coverage(double px, double py, const Rect& r, double rx, double ry) {
 
 }  // namespace
 
-namespace {
-template <typename T>
-void appendBytes(std::string& key, const T& v) {
-    key.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-}  // namespace
-
 void Graphics::rasterise(detail::Renderer& renderer, bool ahead) {
     dirty_ = false;
     const double scale = renderer.rasterScale();
@@ -98,10 +91,10 @@ void Graphics::rasterise(detail::Renderer& renderer, bool ahead) {
         return;
     }
     std::string key = "shapes";
-    appendBytes(key, scale);
+    detail::appendKeyBytes(key, scale);
     for (const auto& s : shapes_) {
-        for (double v : {s.rect.x, s.rect.y, s.rect.width, s.rect.height, s.rx, s.ry, s.alpha}) appendBytes(key, v);
-        appendBytes(key, s.color);
+        for (double v : {s.rect.x, s.rect.y, s.rect.width, s.rect.height, s.rx, s.ry, s.alpha}) detail::appendKeyBytes(key, v);
+        detail::appendKeyBytes(key, s.color);
     }
     // Worked out in output pixels: the shapes scaled, the picture on whole pixels.
     std::vector<Shape> shapes = shapes_;

@@ -108,6 +108,12 @@ private:
 
 };
 
+// Appends a value's bytes to a memo key (numbers and pointers of the content).
+template <typename T>
+void appendKeyBytes(std::string& key, const T& v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
 // Blurs the alpha of src into a glow picture padded by padX/padY on each side.
 SurfacePtr makeGlow(SDL_Surface* src, const GlowFilter& f, int& padX, int& padY);
 

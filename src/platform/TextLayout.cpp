@@ -295,29 +295,22 @@ double TextField::blankStretch(const Line& l) const {
     return blanks > 0 ? std::max(0.0, (boxWidth_ - 4 - l.width) / blanks) : 0;
 }
 
-namespace {
-template <typename T>
-void appendBytes(std::string& key, const T& v) {
-    key.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-}  // namespace
-
 std::string TextField::rasterKey(double scale, int w, int h) const {
     std::string key = "text";
-    appendBytes(key, scale);
-    appendBytes(key, w);
-    appendBytes(key, h);
+    detail::appendKeyBytes(key, scale);
+    detail::appendKeyBytes(key, w);
+    detail::appendKeyBytes(key, h);
     for (const auto& l : lines_) {
-        appendBytes(key, lineLeft(l));
-        appendBytes(key, blankStretch(l));
-        appendBytes(key, l.ascent);
-        appendBytes(key, l.height);
+        detail::appendKeyBytes(key, lineLeft(l));
+        detail::appendKeyBytes(key, blankStretch(l));
+        detail::appendKeyBytes(key, l.ascent);
+        detail::appendKeyBytes(key, l.height);
         for (std::size_t p = 0; p < l.pieceCount; ++p) {
             const Piece& piece = pieces_[l.firstPiece + p];
-            appendBytes(key, piece.font);
-            appendBytes(key, piece.color);
-            appendBytes(key, piece.x);
-            appendBytes(key, piece.text.size());
+            detail::appendKeyBytes(key, piece.font);
+            detail::appendKeyBytes(key, piece.color);
+            detail::appendKeyBytes(key, piece.x);
+            detail::appendKeyBytes(key, piece.text.size());
             key += piece.text;
         }
         key += '\n';
