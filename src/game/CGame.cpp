@@ -262,6 +262,8 @@ void CGame::listener_order_click(const std::shared_ptr<COrder>& order) {
     // Reading a recipe costs the player that moment: while the panel is on
     // the screen it takes the presses that land on it, whole.
     panel->setMouseChildren(false);
+    // It fades in and out unchanged: drawn once, then copied as one picture.
+    panel->setCacheAsBitmap(true);
     evidenced_order_stay_countdown_ = 0;
 }
 

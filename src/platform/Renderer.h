@@ -4,6 +4,7 @@
 // textures that know which renderer made them.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,15 +41,35 @@ public:
     bool valid() const;
     void reset();
     bool upload(SDL_Surface* surface);
+    // Replaces the pixels of a texture made by upload with a surface's of the same size.
+    bool update(SDL_Surface* surface);
     SDL_Texture* get() const { return valid() ? texture_ : nullptr; }
     int width() const { return width_; }
     int height() const { return height_; }
+    // Every pixel transparent (a cover that only takes the pointer): drawing it changes nothing.
+    bool blank() const { return blank_; }
+
+    // The texture stretched to w x h once, for a software renderer: a picture
+    // drawn at the same other size frame after frame (an icon, a panel) is
+    // then copied one to one. Made the second time in a row that size is
+    // asked for, so a picture whose size animates never makes copies; null
+    // until then, or when it cannot be made.
+    SDL_Texture* stretchedTo(SDL_Renderer* renderer, int w, int h) const;
 
 private:
+    void dropStretched() const;
+
     SDL_Texture* texture_ = nullptr;
     std::uint64_t generation_ = 0;
     int width_ = 0;
     int height_ = 0;
+    bool blank_ = false;
+    // One stretched copy, of the last size asked for twice in a row.
+    mutable SDL_Texture* stretched_ = nullptr;
+    mutable int stretchedW_ = 0;
+    mutable int stretchedH_ = 0;
+    mutable int askedW_ = 0;
+    mutable int askedH_ = 0;
 };
 
 // One drawing call as the renderer made it to SDL: a clear, a texture copy
@@ -94,6 +115,16 @@ public:
     // dragged by a pixel does not rasterise every text again.
     static double rasterScaleFor(double sx, double sy);
 
+    double viewScaleX() const { return viewSx_; }
+    double viewScaleY() const { return viewSy_; }
+    double viewOffsetX() const { return viewOx_; }
+    double viewOffsetY() const { return viewOy_; }
+
+    // Runs draw with its output going into a transparent picture of w x h
+    // output pixels whose top left is the output pixel (left, top), and gives
+    // that picture back with straight alpha; null when it cannot be made.
+    SurfacePtr drawApart(int left, int top, int w, int h, const std::function<void()>& draw);
+
     void clear(std::uint32_t rgb);
     // Draws the texture (or a part of it) into a rectangle in stage coordinates.
     // With pixelAligned the rectangle's edges land on whole output pixels, so a
@@ -116,6 +147,7 @@ public:
 
 private:
     SDL_Renderer* renderer_;
+    bool software_ = false;  // scaled copies cost more than plain ones
     Renderer* previous_;
     std::uint64_t previousGeneration_;
     double viewSx_ = 1;

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
+
+#include <SDL.h>
 
 #include "platform/Headless.h"
 #include "platform/Display.h"
@@ -86,4 +89,61 @@ TEST(Render, DamagedImageBytesGiveNoBitmap) {
     const std::uint8_t junk[] = {0x89, 'P', 'N', 'G', 0, 1, 2, 3};
     EXPECT_EQ(BitmapData::fromBytes(junk), nullptr);
     EXPECT_EQ(BitmapData::fromBytes({}), nullptr);
+}
+
+TEST(Render, StretchedPicturesAndFadingGroupsDrawAsBefore) {
+    Headless h;
+    h.stage().setColor(0x000000);
+    // A gradient stretched at a fractional place: the copy made for its size
+    // must put the same pixels where the stretched draw put them.
+    auto ramp = std::make_shared<BitmapData>(10, 10, true, 0);
+    SDL_Surface* pixels = ramp->surface();
+    for (int y = 0; y < 10; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels->pixels) + y * pixels->pitch);
+        for (int x = 0; x < 10; ++x) row[x] = 0x80000000u | (x * 25u) << 16 | (y * 25u) << 8 | 0x40;
+    }
+    auto stretched = std::make_shared<Bitmap>(ramp);
+    stretched->setX(600.5);
+    stretched->setWidth(37);
+    stretched->setHeight(23);
+    h.stage().addChild(stretched);
+
+    // Red under an overlapping green, faded as one picture: the red shows
+    // nowhere under the green.
+    auto group = std::make_shared<Sprite>();
+    auto red = std::make_shared<Bitmap>(std::make_shared<BitmapData>(40, 40, true, 0xFFFF0000));
+    auto green = std::make_shared<Bitmap>(std::make_shared<BitmapData>(40, 40, true, 0xFF00FF00));
+    green->setX(20);
+    green->setFilters({GlowFilter(0xFFFFFF, 1, 8, 8, 2, 2)});
+    group->addChild(red);
+    group->addChild(green);
+    group->setX(100);
+    group->setY(100);
+    group->setAlpha(0.5);
+    group->setCacheAsBitmap(true);
+    h.stage().addChild(group);
+
+    h.step();
+    std::vector<std::uint32_t> first;
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 598; x < 640; ++x) first.push_back(h.pixel(x, y));
+    }
+    h.step(2);
+    std::size_t i = 0;
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 598; x < 640; ++x) ASSERT_EQ(h.pixel(x, y), first[i++]) << x << "," << y;
+    }
+    expectNear(h.pixel(110, 120), 0x800000);  // red alone
+    expectNear(h.pixel(130, 120), 0x008000);  // green over red, the red unseen
+    EXPECT_GT(channel(h.pixel(163, 120), 16), 20);  // the green's glow beyond the group's bounds
+
+    group->setAlpha(1);
+    h.step();
+    expectNear(h.pixel(130, 120), 0x00FF00);
+    // A child added is drawn: the group's picture is made again.
+    auto blue = std::make_shared<Bitmap>(std::make_shared<BitmapData>(10, 10, true, 0xFF0000FF));
+    blue->setY(50);
+    group->addChild(blue);
+    h.step();
+    expectNear(h.pixel(105, 155), 0x0000FF);
 }
