@@ -174,8 +174,18 @@ void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Text
     drawInked(r, dest, alpha, content, src, sx, sy, source);
 }
 
+void RasterContent::drawPart(Renderer& r, const Rect& dest, double alpha, Part part) {
+    SDL_Surface* src = raster_->surface.get();
+    if (!src) return;
+    if (!raster_->texture.valid()) raster_->texture.upload(src);
+    const double sx = raster_->fullWidth > 0 ? dest.width / raster_->fullWidth : 1;
+    const double sy = raster_->fullHeight > 0 ? dest.height / raster_->fullHeight : 1;
+    drawInked(r, {dest.x + raster_->left * sx, dest.y + raster_->top * sy, src->w * sx, src->h * sy}, alpha,
+              raster_->texture, src, sx, sy, nullptr, part);
+}
+
 void RasterContent::drawInked(Renderer& r, const Rect& dest, double alpha, const Texture& content, SDL_Surface* src,
-                              double sx, double sy, const Rect* source) {
+                              double sx, double sy, const Rect* source, Part part) {
     bool knockout = false;
     auto drawGlow = [&](std::size_t i) {
         Raster::Glow& g = glow(src, i);
@@ -194,8 +204,9 @@ void RasterContent::drawInked(Renderer& r, const Rect& dest, double alpha, const
     };
     for (std::size_t i = 0; i < filters_.size(); ++i) {
         knockout = knockout || filters_[i].knockout;
-        if (!filters_[i].inner) drawGlow(i);
+        if (!filters_[i].inner && part != Part::Content) drawGlow(i);
     }
+    if (part == Part::OuterGlows) return;
     if (!knockout) {
         if (source) {
             r.drawTexture(content, {dest.x, dest.y, source->width * sx, source->height * sy}, alpha, source, 0xFFFFFF,

@@ -69,16 +69,32 @@ public:
     // A borrowed picture (a shared bitmap) has only its glows kept here.
     void draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed = nullptr,
               SDL_Surface* borrowedSurface = nullptr, const Rect* source = nullptr);
+    // The parts of a draw, for pictures drawn side by side as one (the glyphs
+    // of a line): every one's outer glows first, then every one's content.
+    enum class Part { All, OuterGlows, Content };
+    void drawPart(Renderer& r, const Rect& dest, double alpha, Part part);
 
 private:
     Raster::Glow& glow(SDL_Surface* src, std::size_t i);
     void drawInked(Renderer& r, const Rect& dest, double alpha, const Texture& content, SDL_Surface* src, double sx,
-                   double sy, const Rect* source = nullptr);
+                   double sy, const Rect* source = nullptr, Part part = Part::All);
 
     std::shared_ptr<Raster> raster_;
     std::vector<GlowFilter> filters_;
     SDL_Surface* glowSource_ = nullptr;
     bool pixelAligned_ = false;
+};
+
+// A line drawn glyph by glyph: each glyph a picture shared by what it shows,
+// with its place in the field (stage pixels from its top left).
+struct GlyphRun {
+    struct Placed {
+        RasterContent content;
+        double x = 0;
+        double y = 0;
+    };
+    std::vector<Placed> glyphs;
+    double scale = 0;  // output pixels per stage pixel they were made at
 };
 
 // Pictures by what they show, so a price tag or a panel drawn once is not

@@ -14,6 +14,7 @@ namespace scene {
 
 namespace detail {
 class RasterContent;
+struct GlyphRun;
 }
 
 namespace TextFieldAutoSize {
@@ -82,6 +83,14 @@ public:
     void setBackgroundColor(std::uint32_t c) { backgroundColor_ = c & 0xFFFFFF; }
     std::uint32_t textColor() const;
     void setTextColor(std::uint32_t c);
+
+    // Draws one line glyph by glyph, from pictures of single characters made
+    // once for each face, colour and character and shared by every field: for
+    // a figure that changes as the player plays (a running total, a rising
+    // gain), so that a new value costs no rasterising. Text that wraps, is
+    // justified, is typed or overflows the box is drawn whole as usual.
+    // prepare() also makes the characters of ahead.
+    void setDrawnByGlyph(bool v, const std::string& ahead = "");
 
     // Size of the laid-out text, without the 2-pixel gutter on each side.
     double textWidth() const { return textWidth_; }
@@ -155,6 +164,15 @@ private:
     void rasterise(detail::Renderer& r, bool ahead = false);
     // What the picture shows, as a key of the renderer's memo.
     std::string rasterKey(double scale, int w, int h) const;
+    // True when the laid-out text is drawn from its glyphs' pictures.
+    bool glyphDrawn() const;
+    // Places the glyphs' pictures of the line, making those not made yet.
+    void placeGlyphs(detail::Renderer& r, bool ahead = false);
+    // Makes the pictures of the characters of s in the line's face ahead.
+    void prepareGlyphs(detail::Renderer& r, const std::string& s);
+    // Draw the text at (ox, oy) scaled by (sx, sy): glyph by glyph, or as one picture.
+    void drawGlyphs(detail::Renderer& r, double ox, double oy, double sx, double sy, double a);
+    void drawWhole(detail::Renderer& r, double ox, double oy, double sx, double sy, double a);
     // Where a line starts in the picture, from its alignment.
     double lineLeft(const Line& l) const;
     // How much wider each blank of a justified line is drawn; 0 when it is not justified.
@@ -189,6 +207,9 @@ private:
     bool rasterDirty_ = true;
     // The picture is kept for one output scale, the one it was last drawn at.
     std::unique_ptr<detail::RasterContent> raster_;
+    bool byGlyph_ = false;
+    std::string glyphsAhead_;
+    std::unique_ptr<detail::GlyphRun> glyphs_;
 
     int caret_ = 0;
     double caretX_ = 0;

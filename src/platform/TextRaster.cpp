@@ -83,7 +83,96 @@ void drawJustified(SDL_Surface* dst, TTF_Font* f, const std::string& text, std::
     }
 }
 
+// The picture of one character in a face and colour at a scale, made once
+// and kept: the glyphs of figures are shown again and again.
+std::shared_ptr<detail::Raster> glyphPicture(detail::Renderer& r, TTF_Font* f, const std::string& ch,
+                                             std::uint32_t color, double scale) {
+    std::string key = "glyph";
+    detail::appendKeyBytes(key, f);
+    detail::appendKeyBytes(key, color);
+    detail::appendKeyBytes(key, scale);
+    key += ch;
+    if (auto made = r.memo().find(key)) return made;
+    const detail::SurfacePtr g{TTF_RenderUTF8_Blended(f, ch.c_str(), sdlColor(color))};
+    if (!g) return nullptr;
+    auto surface = detail::makeSurface(g->w, g->h);
+    if (!surface) return nullptr;
+    blendOnto(surface.get(), g.get(), 0, 0);
+    detail::Renderer::countRaster();
+    detail::RasterContent content;
+    content.setSurface(std::move(surface), scale);
+    content.cropToInk();
+    r.memo().offer(key, content.raster(), true);
+    return content.raster();
+}
+
+// The length in bytes of the UTF-8 character starting at s[i].
+std::size_t charLength(const std::string& s, std::size_t i) {
+    std::size_t j = i + 1;
+    while (j < s.size() && detail::isContinuation(static_cast<unsigned char>(s[j]))) ++j;
+    return j - i;
+}
+
 }  // namespace
+
+void TextField::setDrawnByGlyph(bool v, const std::string& ahead) {
+    byGlyph_ = v;
+    glyphsAhead_ = ahead;
+    glyphs_.reset();
+    rasterDirty_ = true;
+}
+
+bool TextField::glyphDrawn() const {
+    return byGlyph_ && type_ != TextFieldType::INPUT && lines_.size() == 1 && blankStretch(lines_.front()) == 0 &&
+           scrollX_ == 0 && textWidth_ + 4 <= boxWidth_ && (overflowVisible_ || textHeight_ + 4 <= boxHeight_);
+}
+
+void TextField::placeGlyphs(detail::Renderer& r, bool ahead) {
+    rasterDirty_ = false;
+    glyphs_ = std::make_unique<detail::GlyphRun>();
+    const double scale = r.rasterScale();
+    glyphs_->scale = scale;
+    const Line& l = lines_.front();
+    for (std::size_t p = 0; p < l.pieceCount; ++p) {
+        const Piece& piece = pieces_[l.firstPiece + p];
+        TTF_Font* f = detail::scaledFont(piece.font, scale);
+        if (!f) continue;
+        // Where the whole piece would be drawn, each glyph after the width of those before it.
+        const double left = static_cast<double>(std::lround((lineLeft(l) + piece.x) * scale));
+        const double top = static_cast<double>(std::lround((2 + l.ascent) * scale) - TTF_FontAscent(f));
+        for (std::size_t i = 0; i < piece.text.size(); i += charLength(piece.text, i)) {
+            const std::string ch = piece.text.substr(i, charLength(piece.text, i));
+            if (ch == " ") continue;
+            auto picture = glyphPicture(r, f, ch, piece.color, scale);
+            if (!picture) continue;
+            auto& placed = glyphs_->glyphs.emplace_back();
+            placed.content.share(std::move(picture));
+            placed.content.setPixelAligned(true);
+            placed.x = (left + measure(f, piece.text.substr(0, i))) / scale;
+            placed.y = top / scale;
+            if (ahead) {
+                placed.content.setFilters(filters());
+                placed.content.prepare();
+            }
+        }
+    }
+}
+
+void TextField::prepareGlyphs(detail::Renderer& r, const std::string& s) {
+    const double scale = r.rasterScale();
+    for (std::size_t p = 0; p < pieces_.size(); ++p) {
+        TTF_Font* f = detail::scaledFont(pieces_[p].font, scale);
+        if (!f) continue;
+        for (std::size_t i = 0; i < s.size(); i += charLength(s, i)) {
+            const std::string ch = s.substr(i, charLength(s, i));
+            if (ch == " ") continue;
+            detail::RasterContent content;
+            content.share(glyphPicture(r, f, ch, pieces_[p].color, scale));
+            content.setFilters(filters());
+            content.prepare();
+        }
+    }
+}
 
 double TextField::lineLeft(const Line& l) const {
     if (type_ == TextFieldType::INPUT) return 2;
@@ -173,9 +262,47 @@ void TextField::rasterise(detail::Renderer& r, bool ahead) {
 }
 
 void TextField::prepareContent(detail::Renderer& r) {
+    if (glyphDrawn()) {
+        placeGlyphs(r, true);
+        prepareGlyphs(r, glyphsAhead_);
+        return;
+    }
     if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r, true);
     raster_->setFilters(filters());
     raster_->prepare();
+}
+
+void TextField::drawGlyphs(detail::Renderer& r, double ox, double oy, double sx, double sy, double a) {
+    if (rasterDirty_ || !glyphs_ || glyphs_->scale != r.rasterScale()) placeGlyphs(r);
+    // Every glyph's glow first, so that no glow covers a neighbour's ink.
+    for (const auto part : {detail::RasterContent::Part::OuterGlows, detail::RasterContent::Part::Content}) {
+        for (auto& g : glyphs_->glyphs) {
+            g.content.setFilters(filters());
+            const double k = g.content.scale();
+            g.content.drawPart(r, {ox + g.x * sx, oy + g.y * sy, g.content.fullWidth() / k * sx,
+                                   g.content.fullHeight() / k * sy}, a, part);
+        }
+    }
+}
+
+void TextField::drawWhole(detail::Renderer& r, double ox, double oy, double sx, double sy, double a) {
+    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r);
+    raster_->setFilters(filters());
+    if (!raster_->surface()) return;
+    // The picture's size in stage pixels, and the box's part of it in the picture's pixels.
+    const double k = raster_->scale();
+    const int fullW = raster_->fullWidth(), fullH = raster_->fullHeight();
+    const double pw = fullW / k, ph = fullH / k;
+    const bool tall = ph > boxHeight_ + 0.5 && !overflowVisible_;
+    const bool clipped = pw > boxWidth_ + 0.5 || tall || scrollX_ > 0;
+    if (clipped) {
+        const double visibleHeight = overflowVisible_ ? fullH : std::min<double>(fullH, std::ceil(boxHeight_ * k));
+        const double left = std::floor(scrollX_ * k);
+        const Rect source{left, 0, std::min<double>(fullW - left, std::ceil(boxWidth_ * k)), visibleHeight};
+        raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a, nullptr, nullptr, &source);
+    } else {
+        raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a);
+    }
 }
 
 void TextField::render(detail::Renderer& r, const Transform& pt) {
@@ -184,23 +311,11 @@ void TextField::render(detail::Renderer& r, const Transform& pt) {
     const double sx = pt.sx * scaleX(), sy = pt.sy * scaleY();
     const double ox = pt.tx + x() * pt.sx, oy = pt.ty + y() * pt.sy;
     if (background_) r.fillRect({ox, oy, boxWidth_ * sx, boxHeight_ * sy}, backgroundColor_, a);
-    if (rasterDirty_ || r.rasterScale() != raster_->scale()) rasterise(r);
-    raster_->setFilters(filters());
-    if (raster_->surface()) {
-        // The picture's size in stage pixels, and the box's part of it in the picture's pixels.
-        const double k = raster_->scale();
-        const int fullW = raster_->fullWidth(), fullH = raster_->fullHeight();
-        const double pw = fullW / k, ph = fullH / k;
-        const bool tall = ph > boxHeight_ + 0.5 && !overflowVisible_;
-        const bool clipped = pw > boxWidth_ + 0.5 || tall || scrollX_ > 0;
-        if (clipped) {
-            const double visibleHeight = overflowVisible_ ? fullH : std::min<double>(fullH, std::ceil(boxHeight_ * k));
-            const double left = std::floor(scrollX_ * k);
-            const Rect source{left, 0, std::min<double>(fullW - left, std::ceil(boxWidth_ * k)), visibleHeight};
-            raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a, nullptr, nullptr, &source);
-        } else {
-            raster_->draw(r, {ox, oy, pw * sx, ph * sy}, a);
-        }
+    if (glyphDrawn()) {
+        drawGlyphs(r, ox, oy, sx, sy, a);
+    } else {
+        glyphs_.reset();  // a text that no longer fits one line: drawn whole, as laid out anew
+        drawWhole(r, ox, oy, sx, sy, a);
     }
     if (border_) {
         r.fillRect({ox, oy, boxWidth_ * sx, 1}, borderColor_, a);

@@ -239,3 +239,46 @@ TEST(Text, ScaledOutputRasterisesOncePerScaleIntoTheSameStageRectangle) {
         for (int i = 0; i < 8; ++i) EXPECT_NEAR(e[i], first[i], 1.5) << k << " " << i;  // the same place at any scale
     }
 }
+
+TEST(Text, FiguresDrawnByGlyphLookAsWholeTextAndChangeWithoutRasterising) {
+    Headless h;
+    h.stage().setColor(0x402020);
+    const auto figure = [&](double y, bool byGlyph) {
+        auto t = std::make_shared<TextField>();
+        t->setDefaultTextFormat(TextFormat("Arial", 64, 0xFFFFFF, true, TextFormatAlign::RIGHT));
+        t->setText("2048");
+        t->setWidth(300);
+        t->setHeight(80);
+        t->setFilters({GlowFilter(0xFF6080, 1, 8, 8, 3, 2)});  // reaching the next glyph's ink
+        t->setDrawnByGlyph(byGlyph, "0123456789");
+        t->setY(y);
+        h.stage().addChild(t);
+        return t;
+    };
+    auto whole = figure(0, false);
+    auto glyphs = figure(100, true);
+    glyphs->prepare();
+    // Pixels that differ clearly between the two rows.
+    const auto differing = [&] {
+        h.step();
+        int n = 0;
+        for (int y = 0; y < 90; ++y) {
+            for (int x = 0; x < 310; ++x) {
+                const std::uint32_t a = h.pixel(x, y), b = h.pixel(x, y + 100);
+                for (int shift : {16, 8, 0}) n += std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 48;
+            }
+        }
+        return n;
+    };
+    EXPECT_LT(differing(), 8);
+    whole->setText("9137");
+    glyphs->setText("9137");
+    detail::Renderer::resetRasterCount();
+    h.step();
+    EXPECT_EQ(detail::Renderer::rasterCount(), 2);  // the whole text and its glow; no glyph
+    EXPECT_LT(differing(), 8);
+    // Too long for its box, the figure is drawn whole, cut at the box like any text.
+    whole->setText("123456789012");
+    glyphs->setText("123456789012");
+    EXPECT_EQ(differing(), 0);
+}
