@@ -24,6 +24,8 @@ std::unique_ptr<AssetPackage> MAux::assets_;
 std::map<std::string, std::shared_ptr<scene::BitmapData>> MAux::bitmaps_;
 std::vector<std::string> MAux::ahead_;
 std::size_t MAux::aheadNext_ = 0;
+std::vector<std::function<void()>> MAux::preparing_;
+std::size_t MAux::prepareNext_ = 0;
 std::vector<std::string>* MAux::requests_ = nullptr;
 
 namespace {
@@ -112,12 +114,19 @@ bool MAux::decodeAhead(double budgetMs) {
     load_assets();
     if (ahead_.empty() && aheadNext_ == 0) ahead_ = assets_->pictureNames();
     const auto start = std::chrono::steady_clock::now();
-    while (aheadNext_ < ahead_.size() &&
-           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() < budgetMs) {
+    const auto inBudget = [&] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() < budgetMs;
+    };
+    while (aheadNext_ < ahead_.size() && inBudget()) {
         const std::string& name = ahead_[aheadNext_++];
         if (!bitmaps_.count(name)) bitmaps_.emplace(name, assets_->picture(name));
     }
-    return aheadNext_ < ahead_.size();
+    while (aheadNext_ >= ahead_.size() && prepareNext_ < preparing_.size() && inBudget()) preparing_[prepareNext_++]();
+    return aheadNext_ < ahead_.size() || prepareNext_ < preparing_.size();
+}
+
+void MAux::prepareAhead(std::function<void()> task) {
+    preparing_.push_back(std::move(task));
 }
 
 void MAux::trackPictureRequests(std::vector<std::string>* names) { requests_ = names; }
@@ -213,6 +222,8 @@ void MAux::reset() {
     bitmaps_.clear();
     ahead_.clear();
     aheadNext_ = 0;
+    preparing_.clear();
+    prepareNext_ = 0;
     requests_ = nullptr;
     randomSource = RandomSource{};
 }

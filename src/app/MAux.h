@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -54,6 +55,10 @@ public:
     // call it each frame, so the game screen built later finds its pictures
     // ready instead of stalling its first frame.
     static bool decodeAhead(double budgetMs);
+    // Work making pictures that play shows but no package holds (the rising
+    // figures' characters): decodeAhead does it, a task at a time, once every
+    // picture is decoded.
+    static void prepareAhead(std::function<void()> task);
     // Every later getBitmapData name is also appended to names; null stops.
     static void trackPictureRequests(std::vector<std::string>* names);
     static std::shared_ptr<scene::Sound> getSound(const std::string& name);
@@ -104,5 +109,7 @@ private:
     static std::map<std::string, std::shared_ptr<scene::BitmapData>> bitmaps_;
     static std::vector<std::string> ahead_;
     static std::size_t aheadNext_;
+    static std::vector<std::function<void()>> preparing_;
+    static std::size_t prepareNext_;
     static std::vector<std::string>* requests_;
 };

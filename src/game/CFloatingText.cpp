@@ -1,6 +1,7 @@
 #include "game/CFloatingText.h"
 
 #include "app/MAux.h"
+#include "game/CGame.h"
 #include "game/CIgnoreMouse.h"
 #include "ui/CWidget.h"
 
@@ -8,14 +9,8 @@ int CFloatingText::floating_count_ = 0;
 
 CFloatingText::CFloatingText(const std::string& text, std::uint32_t color, scene::DisplayObjectContainer* parent,
                              const std::string& icon) {
-    text_ = std::make_shared<scene::TextField>();
-    format_ = scene::TextFormat(MAux::FONTNAME, 100, color, true, scene::TextFormatAlign::RIGHT);
-    text_->setDefaultTextFormat(format_);
-    text_->setSelectable(false);
-    text_->setText(text);
-    text_->setWidth(300);
-    CWidget::oneLine(*text_, 100);
-    text_->setFilters({scene::GlowFilter(0x00FFFF, 1, 3, 3, 3, 3)});
+    text_ = makeText(text, color);
+    format_ = text_->defaultTextFormat();
     addChild(text_);
     auto picture = MAux::pictureSprite(icon == "px" ? "assets/punti_esperienza.png" : "assets/yen.png");
     addChild(picture);
@@ -40,6 +35,34 @@ CFloatingText::CFloatingText(const std::string& text, std::uint32_t color, scene
     addEventListener(scene::Event::ENTER_FRAME, this, &CFloatingText::listener_enter_frame);
     floating_count_ += 1;
     counted_ = true;
+}
+
+std::shared_ptr<scene::TextField> CFloatingText::makeText(const std::string& text, std::uint32_t color) {
+    auto field = std::make_shared<scene::TextField>();
+    field->setDefaultTextFormat(scene::TextFormat(MAux::FONTNAME, 100, color, true, scene::TextFormatAlign::RIGHT));
+    field->setSelectable(false);
+    field->setText(text);
+    field->setWidth(300);
+    CWidget::oneLine(*field, 100);
+    field->setFilters({scene::GlowFilter(0x00FFFF, 1, 3, 3, 3, 3)});
+    // A new figure every few moments of play: drawn from its characters' pictures, made once.
+    field->setDrawnByGlyph(true, GLYPHS);
+    return field;
+}
+
+void CFloatingText::prepareGlyphs(std::uint32_t color, const std::string& chars) {
+    // One character laid out in the figures' face, the others made ahead in it.
+    auto field = makeText("0", color);
+    field->setDrawnByGlyph(true, chars);
+    field->prepare();
+}
+
+void CFloatingText::prepareAheadOfPlay() {
+    for (const std::uint32_t color : {CGame::COLOR_PX, CGame::COLOR_WASTED, CGame::COLOR_LEAVING}) {
+        for (const char* c = GLYPHS; *c; ++c) {
+            if (*c != ' ') MAux::prepareAhead([color, c] { prepareGlyphs(color, std::string(1, *c)); });
+        }
+    }
 }
 
 std::shared_ptr<CFloatingText> CFloatingText::show(const std::string& text, std::uint32_t color,

@@ -77,7 +77,7 @@ CGame::CGame(const Value& params) {
     score_->px_increment(0);
     score_->yen_increment(0);
     ingredients_->enableAllowed(preparations_->retrieve_ingredients_by_preparation(preparations_->getTable().get(), false));
-    aux_prepare_pictures(count);
+    aux_prepare_pictures();
     addEventListener(scene::Event::ENTER_FRAME, this, &CGame::listener_enter_frame);
     if (auto* stage = scene::Stage::current()) {
         stage->addEventListener(scene::KeyboardEvent::KEY_DOWN, this, &CGame::listener_key_down);

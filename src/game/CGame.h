@@ -88,7 +88,7 @@ private:
     void aux_float(const std::string& text, std::uint32_t color, const std::string& icon);
     void aux_stop_score_update();
     std::shared_ptr<CPlate> aux_order_panel(const std::string& kind, int yen);
-    void aux_prepare_pictures(int orders);
+    void aux_prepare_pictures();
     // The next order on the belt after the one Tab pressed last, oldest first.
     std::shared_ptr<COrder> aux_next_order_in_turn();
     bool aux_play_key(int keyCode);

@@ -2,6 +2,7 @@
 // made ahead while the game screen is built.
 
 #include "app/MAux.h"
+#include "game/CFloatingText.h"
 #include "game/CGame.h"
 #include "game/COrders.h"
 #include "game/CPlate.h"
@@ -52,12 +53,13 @@ std::shared_ptr<CPlate> CGame::aux_order_panel(const std::string& kind, int yen)
     return panel;
 }
 
-void CGame::aux_prepare_pictures(int orders) {
+void CGame::aux_prepare_pictures() {
     // What play will show is rasterised now, while the screen is built: the
     // order panels, the plates' price tags and the orders left. Panels differ
     // by their ingredients and by price while pictures are shared by what they
     // show, so every kind at one price and one kind at every price make them all.
-    // The rising figures and running totals are rasterised when they change.
+    // The running totals and the rising figures are drawn from the pictures
+    // of their characters, made here too.
     const MAux::RandomKept kept;
     const auto& kinds = preparations_->getNames();
     for (const auto& kind : kinds) {
@@ -67,5 +69,6 @@ void CGame::aux_prepare_pictures(int orders) {
             if (first) std::make_shared<CPlate>(kind, COrders::price(grade))->prepare();
         }
     }
-    for (int left = 0; left <= orders; ++left) score_->prepareOrdersLeft(left);
+    score_->prepareFigures();
+    for (const std::uint32_t color : {COLOR_PX, COLOR_WASTED, COLOR_LEAVING}) CFloatingText::prepareGlyphs(color);
 }

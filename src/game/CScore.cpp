@@ -89,6 +89,8 @@ std::shared_ptr<scene::TextField> CScore::aux_figure(const scene::TextFormat& fo
     field->setWidth(width);
     field->setHeight(HEIGHT - y);
     field->setFilters({glow});
+    // Totals change as the player plays: drawn from the digits' pictures, made once.
+    field->setDrawnByGlyph(true, "-0123456789");
     addChild(field);
     return field;
 }
@@ -182,12 +184,10 @@ void CScore::yen_decrement(int v) {
     aux_print_score();
 }
 
-void CScore::prepareOrdersLeft(int left) {
-    if (!orderstext_) return;
-    const std::string shown = orderstext_->text();
-    orderstext_->setText(std::to_string(left));
-    orderstext_->prepare();
-    orderstext_->setText(shown);
+void CScore::prepareFigures() {
+    pxtext_->prepare();
+    yentext_->prepare();
+    if (orderstext_) orderstext_->prepare();
 }
 
 void CScore::orders_decrement() {

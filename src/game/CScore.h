@@ -37,8 +37,8 @@ public:
     virtual void yen_increment(int v);
     virtual void yen_decrement(int v);
     virtual void orders_decrement();
-    // Rasterises now how the orders left read at that count.
-    void prepareOrdersLeft(int left);
+    // Makes now the pictures of the figures' digits, so no figure shown in play rasterises.
+    void prepareFigures();
 
     static int get_px() { return px_; }
     static void set_px(int v) { px_ = v; }

@@ -30,6 +30,8 @@ CSlot::CSlot(int yen) {
     bg_yen_value_->setDefaultTextFormat(*format_);
     bg_yen_value_->setSelectable(false);
     bg_yen_value_->setText(priceText(yen_));
+    // A belt shows many prices: drawn from the pictures of their characters, made once.
+    bg_yen_value_->setDrawnByGlyph(true, "0123456789\xC2\xA5");
     bg_yen_value_->setWidth(45);
     bg_yen_value_->setHeight(30);
     bg_yen_value_->setX(19);

@@ -34,6 +34,9 @@ CIngredient::CIngredient(std::string id, std::string group, std::int64_t px, std
     bg_yen_value_ = std::make_shared<scene::TextField>();
     bg_yen_value_->setDefaultTextFormat(*format_);
     bg_yen_value_->setText("+ " + std::to_string(yen_) + " \xC2\xA5");
+    // Tiles come and go with each preparation: their prices are drawn from the
+    // pictures of their characters, made once.
+    bg_yen_value_->setDrawnByGlyph(true, "+0123456789\xC2\xA5");
     bg_yen_value_->setWidth(35);
     bg_yen_value_->setHeight(20);
     bg_yen_value_->setX(29);

@@ -2,6 +2,7 @@
 
 #include "app/CMain.h"
 #include "game/CDuration.h"
+#include "game/CFloatingText.h"
 #include "game/CGame.h"
 #include "game/CGameOver.h"
 #include "screens/CCredits.h"
@@ -31,4 +32,6 @@ void registerScreens() {
     CMain::registerScreen(CMain::SCREEN_LOGIN, [](const Value& p) { return std::make_shared<CLogin>(p); });
     CMain::registerScreen(CMain::SCREEN_REGISTER, [](const Value& p) { return std::make_shared<CRegister>(p); });
     CMain::registerScreen(CMain::SCREEN_NEW_VERSION, [](const Value& p) { return std::make_shared<CNewVersion>(p); });
+    // The rising figures' characters are made while the player lingers on a menu.
+    CFloatingText::prepareAheadOfPlay();
 }

@@ -44,8 +44,13 @@ TEST_F(PackageAccess, TextsAndPicturesComeFromThePackage) {
     EXPECT_EQ(first->width(), 3);
     EXPECT_EQ(first->height(), 2);
 
-    // Decoding ahead takes every other picture once, and later asks find them.
+    // Decoding ahead takes every other picture once, and later asks find them;
+    // then the work queued to make other pictures, each task once, in order.
+    std::string done;
+    MAux::prepareAhead([&] { done += "a"; });
+    MAux::prepareAhead([&] { done += "b"; });
     while (MAux::decodeAhead(1000)) {}
+    EXPECT_EQ(done, "ab");
     EXPECT_EQ(MAux::decodedPictures(), (std::vector<std::string>{"assets/bad.png", "assets/p.png"}));
     EXPECT_EQ(MAux::getBitmapData("assets/p.png").get(), first.get());
     EXPECT_FALSE(MAux::decodeAhead(1000));
