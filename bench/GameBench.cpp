@@ -64,7 +64,56 @@ struct FrameRecord {
     double cpuUs;  // the game's own thread: what the frame cost whatever else the machine ran
     int rasters;
     int pictures;
+    double yardstickCpuUs;  // the same fixed copy after every frame: the machine's speed at that moment
 };
+
+// A picture with soft edges that raw SDL blends once after every game frame:
+// the same work each time, so its time follows the machine's speed alone.
+struct SpeedYardstick {
+    SDL_Texture* texture = nullptr;
+    SpeedYardstick() {
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_ARGB8888);
+        if (!s) return;
+        auto* px = static_cast<Uint32*>(s->pixels);
+        for (int i = 0; i < 256 * 256; ++i) px[i] = static_cast<Uint32>((i * 7) % 256) << 24 | 0x336699;
+        texture = SDL_CreateTextureFromSurface(scene::detail::Renderer::current()->sdl(), s);
+        SDL_FreeSurface(s);
+        if (texture) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    }
+    ~SpeedYardstick() {
+        if (texture) SDL_DestroyTexture(texture);
+    }
+    double timeUs() const {
+        if (!texture) return 0;
+        SDL_Renderer* r = scene::detail::Renderer::current()->sdl();
+        const SDL_Rect d{272, 112, 256, 256};
+        timespec c0{}, c1{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
+        SDL_RenderCopy(r, texture, nullptr, &d);
+        SDL_RenderFlush(r);
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
+        return (c1.tv_sec - c0.tv_sec) * 1e6 + (c1.tv_nsec - c0.tv_nsec) / 1e3;
+    }
+};
+
+// Each frame's CPU time as it would be at the machine's usual speed: scaled by
+// the yardstick's median over the whole game against its median around that
+// frame. A frame's CPU time leaves out the time it waited for a core; a machine
+// whose cores slow down for a while (a busy neighbour) still swells it.
+std::vector<double> steadyTimes(const std::vector<FrameRecord>& frames) {
+    constexpr std::size_t kAround = 30;
+    std::vector<double> all;
+    for (const auto& f : frames) all.push_back(f.yardstickCpuUs);
+    if (all.empty()) return {};
+    const double usual = percentile(all, 0.5);
+    std::vector<double> steady;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const std::size_t from = i > kAround ? i - kAround : 0, to = std::min(frames.size(), i + kAround + 1);
+        const double here = percentile(std::vector<double>(all.begin() + from, all.begin() + to), 0.5);
+        steady.push_back(here > 0 ? frames[i].cpuUs * usual / here : frames[i].cpuUs);
+    }
+    return steady;
+}
 
 }  // namespace
 
@@ -92,6 +141,7 @@ void printGameFigures(const char* gameDir) {
     }
 
     std::vector<FrameRecord> frames;
+    const SpeedYardstick speed;
     bool timing = false;
     BusyFrame busy;
     busy.calls().reserve(4096);
@@ -108,7 +158,7 @@ void printGameFigures(const char* gameDir) {
         const double cpu = (c1.tv_sec - c0.tv_sec) * 1e6 + (c1.tv_nsec - c0.tv_nsec) / 1e3;
         if (timing) {
             frames.push_back({us, cpu, scene::detail::Renderer::rasterCount(),
-                              static_cast<int>(MAux::decodedPictures().size() - pictures)});
+                              static_cast<int>(MAux::decodedPictures().size() - pictures), speed.timeUs()});
         }
     });
 
@@ -166,6 +216,11 @@ void printGameFigures(const char* gameDir) {
     for (const auto& f : frames) cpu.push_back(f.cpuUs);
     std::printf("game_frame_cpu_p50_us=%.0f\n", cpu.empty() ? 0.0 : percentile(cpu, 0.5));
     std::printf("game_frame_cpu_p99_us=%.0f\n", cpu.empty() ? 0.0 : percentile(cpu, 0.99));
+    const std::vector<double> steady = steadyTimes(frames);
+    if (!steady.empty()) {
+        std::printf("game_frame_steady_cpu_p50_us=%.0f\n", percentile(steady, 0.5));
+        std::printf("game_frame_steady_cpu_p99_us=%.0f\n", percentile(steady, 0.99));
+    }
     if (worst != frames.end()) {
         std::printf("game_frame_worst_us=%.0f\n", worst->us);
         std::printf("game_frame_worst_rasters=%d\n", worst->rasters);
