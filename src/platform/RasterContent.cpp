@@ -154,7 +154,7 @@ void RasterContent::prepare() {
 }
 
 void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed,
-                         SDL_Surface* borrowedSurface, const Rect* source) {
+                         SDL_Surface* borrowedSurface, const Rect* source, Part part) {
     SDL_Surface* src = borrowed ? borrowedSurface : raster_->surface.get();
     if (!src) return;
     if (borrowed && glowSource_ != src) {
@@ -169,19 +169,13 @@ void RasterContent::draw(Renderer& r, const Rect& dest, double alpha, const Text
     if (!borrowed && (raster_->left || raster_->top || fullW != src->w || fullH != src->h)) {
         // A cropped picture (never drawn clipped): its inked part where it sits in the whole.
         return drawInked(r, {dest.x + raster_->left * sx, dest.y + raster_->top * sy, src->w * sx, src->h * sy}, alpha,
-                         content, src, sx, sy);
+                         content, src, sx, sy, nullptr, part);
     }
-    drawInked(r, dest, alpha, content, src, sx, sy, source);
+    drawInked(r, dest, alpha, content, src, sx, sy, source, part);
 }
 
 void RasterContent::drawPart(Renderer& r, const Rect& dest, double alpha, Part part) {
-    SDL_Surface* src = raster_->surface.get();
-    if (!src) return;
-    if (!raster_->texture.valid()) raster_->texture.upload(src);
-    const double sx = raster_->fullWidth > 0 ? dest.width / raster_->fullWidth : 1;
-    const double sy = raster_->fullHeight > 0 ? dest.height / raster_->fullHeight : 1;
-    drawInked(r, {dest.x + raster_->left * sx, dest.y + raster_->top * sy, src->w * sx, src->h * sy}, alpha,
-              raster_->texture, src, sx, sy, nullptr, part);
+    draw(r, dest, alpha, nullptr, nullptr, nullptr, part);
 }
 
 void RasterContent::drawInked(Renderer& r, const Rect& dest, double alpha, const Texture& content, SDL_Surface* src,

@@ -67,11 +67,11 @@ public:
 
     // Draws the picture at dest (stage coordinates of its full surface) with its glows.
     // A borrowed picture (a shared bitmap) has only its glows kept here.
-    void draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed = nullptr,
-              SDL_Surface* borrowedSurface = nullptr, const Rect* source = nullptr);
     // The parts of a draw, for pictures drawn side by side as one (the glyphs
     // of a line): every one's outer glows first, then every one's content.
     enum class Part { All, OuterGlows, Content };
+    void draw(Renderer& r, const Rect& dest, double alpha, const Texture* borrowed = nullptr,
+              SDL_Surface* borrowedSurface = nullptr, const Rect* source = nullptr, Part part = Part::All);
     void drawPart(Renderer& r, const Rect& dest, double alpha, Part part);
 
 private:

@@ -89,12 +89,10 @@ SDL_Texture* Texture::stretchedTo(SDL_Renderer* renderer, int w, int h) const {
     SDL_Texture* copy = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
     if (!copy) return nullptr;
     // Stretched by the renderer itself, with the texture's own filter, into a
-    // cleared copy: the same pixels a stretched draw would blend.
+    // cleared copy: the same pixels a stretched draw would blend. Every draw
+    // sets its own tint and alpha, so only the blend mode is put back.
     SDL_Texture* target = SDL_GetRenderTarget(renderer);
-    Uint8 alpha = 255, r = 255, g = 255, b = 255;
     SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
-    SDL_GetTextureAlphaMod(texture_, &alpha);
-    SDL_GetTextureColorMod(texture_, &r, &g, &b);
     SDL_GetTextureBlendMode(texture_, &mode);
     bool made = SDL_SetRenderTarget(renderer, copy) == 0;
     if (made) {
@@ -103,8 +101,6 @@ SDL_Texture* Texture::stretchedTo(SDL_Renderer* renderer, int w, int h) const {
         SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
         made = SDL_RenderCopy(renderer, texture_, nullptr, nullptr) == 0;
         SDL_SetTextureBlendMode(texture_, mode);
-        SDL_SetTextureColorMod(texture_, r, g, b);
-        SDL_SetTextureAlphaMod(texture_, alpha);
     }
     SDL_SetRenderTarget(renderer, target);
     if (!made) {
