@@ -1,6 +1,7 @@
 #include "ScoreBatch.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace pelmora::server {
 
@@ -34,6 +35,13 @@ bool ScoreBatch::apply(const Raise& raise) {
     // Woken once a leader has stored this update, or to lead.
     if (!leadNow) me->sleep();
     if (!me->done) {
+        // Before taking the batch, the threads ready to run on this core go
+        // first: on busy cores those are mostly requests on their way to the
+        // queue. A statement costs the database a round trip, a commit and
+        // wake-ups whatever its size; batches grew and, at a hundred clients
+        // on two cores, the updates per second rose by a quarter or more.
+        // Nothing else ready to run: it returns at once.
+        std::this_thread::yield();
         std::vector<std::shared_ptr<Waiting>> batch;
         {
             std::lock_guard lock(mutex_);
