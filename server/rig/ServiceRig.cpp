@@ -313,7 +313,7 @@ NginxFront::NginxFront(const std::filesystem::path& site, int port, const std::v
         ::chmod((dir / temp).c_str(), 0777);
     }
     ::chmod(d.c_str(), 0755);
-    std::ofstream(dir / "nginx.conf") << "daemon off;\nworker_processes 1;\npid " << d << "/nginx.pid;\nerror_log " << d
+    std::ofstream(dir / "nginx.conf") << "daemon off;\nworker_processes auto;\npid " << d << "/nginx.pid;\nerror_log " << d
                                       << "/error.log;\nevents { worker_connections 1024; }\nhttp {\n  access_log off;\n"
                                       << "  client_body_temp_path " << d << "/body;\n  proxy_temp_path " << d
                                       << "/proxy;\n  fastcgi_temp_path " << d << "/fastcgi;\n  uwsgi_temp_path " << d
