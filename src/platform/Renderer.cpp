@@ -50,7 +50,7 @@ bool Texture::valid() const { return texture_ && generation_ == currentGeneratio
 
 void Texture::reset() {
     dropStretched();
-    askedW_ = askedH_ = 0;
+    askedW_ = askedH_ = askedTimes_ = 0;
     if (texture_ && generation_ == currentGeneration && currentRenderer) SDL_DestroyTexture(texture_);
     texture_ = nullptr;
     generation_ = 0;
@@ -81,10 +81,14 @@ void Texture::dropStretched() const {
 SDL_Texture* Texture::stretchedTo(SDL_Renderer* renderer, int w, int h) const {
     if (!valid() || w <= 0 || h <= 0) return nullptr;
     if (stretched_ && stretchedW_ == w && stretchedH_ == h) return stretched_;
-    const bool again = askedW_ == w && askedH_ == h;
-    askedW_ = w;
-    askedH_ = h;
-    if (!again) return nullptr;
+    if (askedW_ == w && askedH_ == h) {
+        askedTimes_ = std::min(askedTimes_ + 1, COPY_AFTER);
+    } else {
+        askedW_ = w;
+        askedH_ = h;
+        askedTimes_ = 1;
+    }
+    if (askedTimes_ < COPY_AFTER) return nullptr;
     dropStretched();
     SDL_Texture* copy = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
     if (!copy) return nullptr;

@@ -51,10 +51,12 @@ public:
 
     // The texture stretched to w x h once, for a software renderer: a picture
     // drawn at the same other size frame after frame (an icon, a panel) is
-    // then copied one to one. Made the second time in a row that size is
-    // asked for, so a picture whose size animates never makes copies; null
-    // until then, or when it cannot be made.
+    // then copied one to one. Made once that size has been asked for
+    // COPY_AFTER times in a row, so a picture whose size animates (an icon
+    // shrinking a pixel every few frames) makes no copies; null until then,
+    // or when it cannot be made.
     SDL_Texture* stretchedTo(SDL_Renderer* renderer, int w, int h) const;
+    static constexpr int COPY_AFTER = 8;
 
 private:
     void dropStretched() const;
@@ -64,12 +66,13 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool blank_ = false;
-    // One stretched copy, of the last size asked for twice in a row.
+    // One stretched copy, of the last size asked for COPY_AFTER times in a row.
     mutable SDL_Texture* stretched_ = nullptr;
     mutable int stretchedW_ = 0;
     mutable int stretchedH_ = 0;
     mutable int askedW_ = 0;
     mutable int askedH_ = 0;
+    mutable int askedTimes_ = 0;
 };
 
 // One drawing call as the renderer made it to SDL: a clear, a texture copy

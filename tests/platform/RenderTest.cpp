@@ -8,6 +8,7 @@
 
 #include "platform/Headless.h"
 #include "platform/Display.h"
+#include "platform/Renderer.h"
 
 using namespace scene;
 
@@ -128,11 +129,26 @@ TEST(Render, StretchedPicturesAndFadingGroupsDrawAsBefore) {
     for (int y = 0; y < 25; ++y) {
         for (int x = 598; x < 640; ++x) first.push_back(h.pixel(x, y));
     }
-    h.step(2);
+    h.step(detail::Texture::COPY_AFTER);
     std::size_t i = 0;
     for (int y = 0; y < 25; ++y) {
         for (int x = 598; x < 640; ++x) ASSERT_EQ(h.pixel(x, y), first[i++]) << x << "," << y;
     }
+    // Those pixels came from the copy; a picture that shrinks a pixel every
+    // third frame is drawn from its own texture throughout.
+    auto icon = std::make_shared<BitmapData>(10, 10, true, 0xFF808080);
+    auto shrinking = std::make_shared<Bitmap>(icon);
+    h.stage().addChild(shrinking);
+    std::vector<detail::DrawCall> calls;
+    detail::Renderer::record(&calls);
+    for (int frame = 0; frame < 3 * detail::Texture::COPY_AFTER; ++frame, h.step()) shrinking->setWidth(40 - frame / 3);
+    detail::Renderer::record(nullptr);
+    int asMeant = 0;
+    for (const auto& c : calls) {
+        if (c.kind != detail::DrawCall::Copy || c.y != 0) continue;
+        asMeant += c.x < 600 ? c.texture == icon->texture().get() : c.texture != ramp->texture().get();
+    }
+    EXPECT_EQ(asMeant, 6 * detail::Texture::COPY_AFTER);
     expectNear(h.pixel(110, 120), 0x800000);  // red alone
     expectNear(h.pixel(130, 120), 0x008000);  // green over red, the red unseen
     EXPECT_GT(channel(h.pixel(163, 120), 16), 20);  // the green's glow beyond the group's bounds
