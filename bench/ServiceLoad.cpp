@@ -2,19 +2,21 @@
 // loopback. Each client does a handshake, logs in and sends score updates;
 // the tool prints errors, login and update latencies and updates per second.
 //
-//   pelmora-service-load [--clients 100] [--updates 20] [--target PORT] [--accounts 1000000]
+//   pelmora-service-load [--clients 100] [--updates 20] [--rounds 3] [--target PORT] [--accounts 1000000]
 //
 // Without --target it starts the service itself, in both set-ups (one process
 // on SQLite; two processes on a throwaway PostgreSQL cluster behind nginx with
-// deploy/nginx/pelmora.conf) and prints their figures side by side. Then, in
-// each set-up, it loads --accounts more chefs in one bulk insert and measures
-// the leaderboard's pages against the home page (0 accounts skips that phase).
+// deploy/nginx/pelmora.conf), runs their rounds in turns and prints their
+// figures side by side. Then, in each set-up, it loads --accounts more chefs
+// in one bulk insert and measures the leaderboard's pages against the home
+// page (0 accounts skips that phase).
 
 #include "BoardLoad.h"
 #include "LoadClient.h"
 #include "ServiceRig.h"
 #include "SqlConnection.h"
 
+#include <algorithm>
 #include <atomic>
 #include <barrier>
 #include <cstdio>
@@ -105,80 +107,113 @@ Figures run(const std::string& setup, int port, int clients, int updates) {
     return f;
 }
 
-// The first set-up is the yardstick: each other's update p99 is also given as a multiple of its.
-void print(const std::vector<Figures>& all, int clients, int updates) {
+// A set-up's figures over its rounds: the median of each, and every error.
+// The machine's speed changes from one moment to the next (on the same
+// build, the two set-ups' p99 ratio read anywhere from 1.0 to 2.2 when each
+// set-up ran once, one after the other): rounds taken in turns meet the same
+// moments, and their medians leave out the round a pause fell in.
+Figures medianOf(const std::vector<Figures>& rounds) {
+    Figures f = rounds.front();
+    auto median = [&](double Figures::*field) {
+        std::vector<double> v;
+        for (const auto& r : rounds) v.push_back(r.*field);
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    };
+    for (auto field : {&Figures::loginP50, &Figures::loginP99, &Figures::updateP50, &Figures::updateP99,
+                       &Figures::updatesPerSecond, &Figures::firstP99, &Figures::laterP99})
+        f.*field = median(field);
+    f.errors = 0;
+    for (const auto& r : rounds) f.errors += r.errors;
+    return f;
+}
+
+// The first set-up is the yardstick: each other's update p99 is also given as
+// a multiple of its, and so is each round's against the yardstick's round
+// run just before it.
+void print(const std::vector<std::vector<Figures>>& rounds, int clients, int updates) {
+    std::vector<Figures> all;
+    for (const auto& r : rounds) all.push_back(medianOf(r));
     std::printf("%d clients, each: handshake and login (%d clients at a time), then %d score updates (all clients "
-                "at once)\n",
-                clients, HASHING_CLIENTS, updates);
+                "at once); each set-up %zu times, in turns, and the median of each figure\n",
+                clients, HASHING_CLIENTS, updates, rounds[0].size());
     std::printf("%-34s %7s %11s %11s %12s %12s %10s %9s %12s %12s\n", "set-up", "errors", "login p50", "login p99",
                 "update p50", "update p99", "updates/s", "p99 ratio", "first p99", "later p99");
     for (const auto& f : all)
         std::printf("%-34s %7d %9.1fms %9.1fms %10.2fms %10.2fms %10.0f %8.2fx %10.2fms %10.2fms\n", f.setup.c_str(),
                     f.errors, f.loginP50, f.loginP99, f.updateP50, f.updateP99, f.updatesPerSecond,
                     all[0].updateP99 > 0 ? f.updateP99 / all[0].updateP99 : 0.0, f.firstP99, f.laterP99);
-    if (all.size() > 1 && all[0].updateP99 > 0)
-        std::printf("update_p99_ratio=%.2f (%s against %s)\n", all[1].updateP99 / all[0].updateP99,
+    if (all.size() > 1 && all[0].updateP99 > 0) {
+        std::printf("update_p99_ratio=%.2f (%s against %s; each round's:", all[1].updateP99 / all[0].updateP99,
                     all[1].setup.c_str(), all[0].setup.c_str());
+        for (std::size_t i = 0; i < rounds[1].size(); ++i)
+            std::printf(" %.2f", rounds[0][i].updateP99 > 0 ? rounds[1][i].updateP99 / rounds[0][i].updateP99 : 0.0);
+        std::printf(")\n");
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int clients = 100, updates = 20, target = 0, accounts = 1000000;
+    int clients = 100, updates = 20, rounds = 3, target = 0, accounts = 1000000;
     for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
         const int v = i + 1 < argc ? std::atoi(argv[i + 1]) : -1;
         if (a == "--clients" && v > 0 && v <= 1000) clients = v;
         else if (a == "--updates" && v > 0 && v <= 1000) updates = v;
+        else if (a == "--rounds" && v > 0 && v <= 20) rounds = v;
         else if (a == "--target" && v > 0 && v < 65536) target = v;
         else if (a == "--accounts" && v >= 0 && v <= 10000000) accounts = v;
         else {
-            (a == "--help" || a == "-h" ? std::cout : std::cerr) << "usage: pelmora-service-load [--clients 1-1000] [--updates 1-1000] [--target PORT]"
+            (a == "--help" || a == "-h" ? std::cout : std::cerr) << "usage: pelmora-service-load [--clients 1-1000] [--updates 1-1000] [--rounds 1-20] [--target PORT]"
                          " [--accounts 0-10000000]\n";
             return a == "--help" || a == "-h" ? 0 : 2;
         }
     }
     try {
-        std::vector<Figures> all;
+        std::vector<std::vector<Figures>> all;
         std::vector<BoardFigures> boards;
         constexpr int boardClients = 8, boardRounds = 150;
         if (target) {
-            all.push_back(run("127.0.0.1:" + std::to_string(target), target, clients, updates));
+            all.emplace_back();
+            for (int r = 0; r < rounds; ++r)
+                all[0].push_back(run("127.0.0.1:" + std::to_string(target), target, clients, updates));
         } else {
             namespace rig = pelmora::rig;
             const auto dir = rig::scratchDir("load");
             {
+                // Both set-ups run all along; the one not being measured is idle.
                 rig::ServerProcess sqlite(PELMORA_SERVER_BIN, rig::freeLoopbackPort(),
                                           {"--data", (dir / "sqlite").string()}, dir / "sqlite.log");
-                all.push_back(run("1 process, SQLite", sqlite.port(), clients, updates));
-                if (accounts > 0) {
-                    const double load =
-                        loadChefs(*pelmora::server::openSqlite((dir / "sqlite" / "pelmora.sqlite").string()), accounts);
-                    boards.push_back(boardRun("1 process, SQLite", sqlite.port(), accounts, boardClients, boardRounds));
-                    boards.back().loadSeconds = load;
-                }
-            }
-            {
                 rig::PostgresCluster pg;
                 const std::vector<std::string> args = {"--database", pg.conninfo("pelmora"), "--behind-proxy"};
                 rig::ServerProcess one(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "one.log");
                 rig::ServerProcess two(PELMORA_SERVER_BIN, rig::freeLoopbackPort(), args, dir / "two.log");
                 rig::NginxFront front(PELMORA_NGINX_SITE, rig::freeLoopbackPort(), {one.port(), two.port()},
                                       dir / "nginx");
-                all.push_back(run("2 processes, PostgreSQL, nginx", front.port(), clients, updates));
+                const std::vector<std::pair<std::string, int>> setups = {
+                    {"1 process, SQLite", sqlite.port()}, {"2 processes, PostgreSQL, nginx", front.port()}};
+                all.resize(setups.size());
+                for (int r = 0; r < rounds; ++r)
+                    for (std::size_t s = 0; s < setups.size(); ++s)
+                        all[s].push_back(run(setups[s].first, setups[s].second, clients, updates));
                 if (accounts > 0) {
-                    const double load = loadChefs(*pelmora::server::openPostgres(pg.conninfo("pelmora")), accounts);
-                    boards.push_back(
-                        boardRun("2 processes, PostgreSQL, nginx", front.port(), accounts, boardClients, boardRounds));
-                    boards.back().loadSeconds = load;
+                    const double sqliteLoad =
+                        loadChefs(*pelmora::server::openSqlite((dir / "sqlite" / "pelmora.sqlite").string()), accounts);
+                    boards.push_back(boardRun(setups[0].first, sqlite.port(), accounts, boardClients, boardRounds));
+                    boards.back().loadSeconds = sqliteLoad;
+                    const double pgLoad = loadChefs(*pelmora::server::openPostgres(pg.conninfo("pelmora")), accounts);
+                    boards.push_back(boardRun(setups[1].first, front.port(), accounts, boardClients, boardRounds));
+                    boards.back().loadSeconds = pgLoad;
                 }
             }
             std::filesystem::remove_all(dir);
         }
         print(all, clients, updates);
         if (!boards.empty()) printBoard(boards, accounts, boardClients, boardRounds);
-        for (const auto& f : all)
-            if (f.errors) return 1;
+        for (const auto& setup : all)
+            for (const auto& f : setup)
+                if (f.errors) return 1;
         for (const auto& f : boards)
             if (f.errors) return 1;
         return 0;
