@@ -22,6 +22,15 @@ CGameOver::CGameOver(const Value&) {
     addChild(std::make_shared<CButtonGameOverWelcome>(this));
 }
 
+void CGameOver::prepareAheadOfPlay() {
+    MAux::prepareAhead([] {
+        std::make_shared<CTitle>("GAME OVER TITLE")->prepare();
+        std::make_shared<CText>("GAME OVER EXPLAINED CURRENT SCORE")->prepare();
+        std::make_shared<CText>("GAME OVER EXPLAINED TOTAL SCORE")->prepare();
+        std::make_shared<CButtonGameOverWelcome>(nullptr)->prepare();
+    });
+}
+
 CButtonGameOverWelcome::CButtonGameOverWelcome(scene::DisplayObjectContainer* parent)
     : CButton("GAME OVER WELCOME BUTTON", parent) {}
 

@@ -10,6 +10,9 @@ public:
     static constexpr int DISPLACEMENT = 10;
 
     explicit CGameOver(const Value& params = Value());
+    // The headings' pictures, made while the player lingers on a menu: the
+    // game's last frame then only places them.
+    static void prepareAheadOfPlay();
 };
 
 class CButtonGameOverWelcome : public CButton {

@@ -26,6 +26,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #include "game/CScore.h"
 #include "game/CSlot.h"
 #include "net/CNetworking.h"
+#include "platform/Renderer.h"
 #include "recipes/CPxIcon.h"
 #include "screens/Screens.h"
 #include "GameRobot.h"
@@ -104,6 +105,19 @@ TEST_F(TenGames, EachGameLeavesNothingBehindAndTheTotalsRunOn) {
         EXPECT_EQ(marks[i].frameListeners, marks[1].frameListeners) << "after game " << i + 1;
     }
     EXPECT_LT(marks.back().heap, marks[4].heap + 1024 * 1024);
+}
+
+// What the menus make ahead leaves the game over's first frame nothing to rasterise.
+TEST_F(TenGames, TheGameOverFindsItsTextsMadeAhead) {
+    robot::GameRobot robot(h());
+    CMain::Dispatch(CMain::SCREEN_WELCOME);
+    robot.step(3);
+    while (MAux::decodeAhead(1000)) {}
+    scene::detail::Renderer::resetRasterCount();
+    CMain::Dispatch(CMain::SCREEN_GAME_OVER);
+    robot.step();
+    ASSERT_TRUE(robot.over());
+    EXPECT_EQ(scene::detail::Renderer::rasterCount(), 0);
 }
 
 namespace {
