@@ -10,8 +10,8 @@ public:
     static constexpr int DISPLACEMENT = 10;
 
     explicit CGameOver(const Value& params = Value());
-    // The headings' pictures, made while the player lingers on a menu: the
-    // game's last frame then only places them.
+    // The pictures of its headings and button, made while the player lingers
+    // on a menu: the game's last frame then only places them.
     static void prepareAheadOfPlay();
 };
 
