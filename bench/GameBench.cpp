@@ -161,7 +161,7 @@ void printGameFigures(const char* gameDir) {
         const double cpu = (c1.tv_sec - c0.tv_sec) * 1e6 + (c1.tv_nsec - c0.tv_nsec) / 1e3;
         if (timing) {
             games.back().push_back({us, cpu, scene::detail::Renderer::rasterCount(),
-                              static_cast<int>(MAux::decodedPictures().size() - pictures), speed.timeUs()});
+                                    static_cast<int>(MAux::decodedPictures().size() - pictures), speed.timeUs()});
         }
     });
 

@@ -32,8 +32,8 @@ void registerScreens() {
     CMain::registerScreen(CMain::SCREEN_LOGIN, [](const Value& p) { return std::make_shared<CLogin>(p); });
     CMain::registerScreen(CMain::SCREEN_REGISTER, [](const Value& p) { return std::make_shared<CRegister>(p); });
     CMain::registerScreen(CMain::SCREEN_NEW_VERSION, [](const Value& p) { return std::make_shared<CNewVersion>(p); });
-    // The rising figures' characters and the game over's headings are made
-    // while the player lingers on a menu.
+    // The rising figures' characters and the game over's headings and button
+    // are made while the player lingers on a menu.
     CFloatingText::prepareAheadOfPlay();
     CGameOver::prepareAheadOfPlay();
 }
