@@ -23,12 +23,11 @@ CGameOver::CGameOver(const Value&) {
 }
 
 void CGameOver::prepareAheadOfPlay() {
-    MAux::prepareAhead([] {
-        std::make_shared<CTitle>("GAME OVER TITLE")->prepare();
-        std::make_shared<CText>("GAME OVER EXPLAINED CURRENT SCORE")->prepare();
-        std::make_shared<CText>("GAME OVER EXPLAINED TOTAL SCORE")->prepare();
-        std::make_shared<CButtonGameOverWelcome>(nullptr)->prepare();
-    });
+    // One task each, so that a menu frame's budget is spent one text and its glow at a time.
+    MAux::prepareAhead([] { std::make_shared<CTitle>("GAME OVER TITLE")->prepare(); });
+    MAux::prepareAhead([] { std::make_shared<CText>("GAME OVER EXPLAINED CURRENT SCORE")->prepare(); });
+    MAux::prepareAhead([] { std::make_shared<CText>("GAME OVER EXPLAINED TOTAL SCORE")->prepare(); });
+    MAux::prepareAhead([] { std::make_shared<CButtonGameOverWelcome>(nullptr)->prepare(); });
 }
 
 CButtonGameOverWelcome::CButtonGameOverWelcome(scene::DisplayObjectContainer* parent)
